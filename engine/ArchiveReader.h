@@ -1,0 +1,20 @@
+// Unpacks one archive, plain or gzip-wrapped, into an existing folder.
+#pragma once
+
+#include <string>
+
+#include "EngineOptions.h"
+
+namespace torvan {
+
+struct UnpackResult {
+    int extracted = 0;   // file entries written, empty files included
+    int failed = 0;      // file entries that could not be written or were refused
+};
+
+// (0, 0) means nothing was unpacked: not an archive, unreadable, or the
+// destination is not an existing folder.
+UnpackResult Unpack(const std::string& archive, const std::string& destination,
+                    const ProgressFn& progress, const EngineOptions& options = {});
+
+}  // namespace torvan

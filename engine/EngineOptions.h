@@ -1,0 +1,33 @@
+// What a caller may add to a pack or unpack job beyond its paths: progress,
+// a voice for problems, name translation and the file system to work on.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace torvan {
+
+class FileSystem;
+class NameCodec;
+
+// Called with a percentage at every tenth file, as the format's peers expect.
+using ProgressFn = std::function<void(int percent)>;
+
+struct EngineOptions {
+    // Called after every file with (files so far, file count); lets a console
+    // show a finer bar than the every-tenth-file percentage does.
+    std::function<void(int done, int total)> fileDone;
+
+    // Told about every refusal and failure: the path or archive name it
+    // concerns, and why, in plain English. The counting rules do not change.
+    std::function<void(const std::string& what, const std::string& why)> problem;
+
+    // Translates names between the local file system and the archive's
+    // bytes. Null keeps the bytes unchanged, which is what the format wants.
+    const NameCodec* names = nullptr;
+
+    // Null means the platform's own file system.
+    FileSystem* fs = nullptr;
+};
+
+}  // namespace torvan

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs everything Torvan needs on a Debian 12 machine. Idempotent; runs
+# as root (or through sudo when it is there).
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake git pkg-config
+  zlib1g-dev libgtest-dev
+  clang libclang-rt-14-dev
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
+  libwine-dev wine wine64 wine32:i386
+  xvfb xauth x11-utils xdotool imagemagick icoutils
+  libchm-bin fp-utils
+  fonts-wqy-microhei
+  time locales
+)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+# Wine takes the ANSI code page (936) from LC_ALL; a generated locale also
+# keeps bash and the tools from warning about it.
+ensure_locale() {
+  if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
+    $SUDO localedef -i zh_CN -f UTF-8 zh_CN.UTF-8 >/dev/null 2>&1 || true
+  fi
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_locale
+  echo "setup: all packages present"
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_locale
+echo "setup: done"

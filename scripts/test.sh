@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the native
+# suite, then the Windows suites of both architectures under Wine and Xvfb.
+set -uo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT"
+
+bash scripts/setup.sh || exit 1
+bash scripts/build.sh || exit 1
+
+status=0
+echo "== native tests"
+ctest --test-dir build --output-on-failure --timeout 900 || status=1
+
+source scripts/wine-env.sh
+wine_prefix_ready || exit 1
+wine_display_ready || exit 1
+trap wine_shutdown EXIT
+
+for dir in build-win64 build-win32; do
+  echo "== Windows tests ($dir, under Wine)"
+  ctest --test-dir "$dir" --output-on-failure --timeout 900 || status=1
+done
+
+exit $status
