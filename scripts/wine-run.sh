@@ -6,6 +6,8 @@ source "$(dirname "$0")/wine-env.sh"
 limit="${TORVAN_WINE_TIMEOUT:-300}"
 wine_prefix_ready || exit 1
 wine_display_ready || exit 1
+# A display this call started itself goes with it.
+trap '[ -n "${TORVAN_XVFB_PID:-}" ] && kill "$TORVAN_XVFB_PID" 2>/dev/null' EXIT
 timeout -k 10 "$limit" wine "$@"
 rc=$?
 [ $rc -eq 124 ] && echo "wine-run: timed out after ${limit}s: $*" >&2
