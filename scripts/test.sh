@@ -22,4 +22,10 @@ for dir in build-win64 build-win32; do
   ctest --test-dir "$dir" --output-on-failure --timeout 900 || status=1
 done
 
+# The Windows tests leave screenshots as BMP files; PNG is what people look at.
+shopt -s nullglob
+for bmp in build/screenshots/*/*.bmp; do
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+
 exit $status
