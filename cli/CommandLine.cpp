@@ -1,0 +1,157 @@
+#include "CommandLine.h"
+
+namespace torvan::cli {
+
+namespace {
+
+bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; }
+
+bool ParseNames(const std::string& value, NameMode& mode, std::string& error)
+{
+    if (value == "gbk") { mode = NameMode::Gbk; return true; }
+    if (value == "raw") { mode = NameMode::Raw; return true; }
+    error = "unknown name encoding '" + value + "' (use gbk or raw)";
+    return false;
+}
+
+// Takes the value of an option given either as "--opt VALUE" or "--opt=VALUE".
+bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
+               std::string& value, std::string& error)
+{
+    const std::string& arg = args[i];
+    if (arg.size() > name.size() && arg.compare(0, name.size() + 1, name + "=") == 0) {
+        value = arg.substr(name.size() + 1);
+        return true;
+    }
+    if (i + 1 >= args.size()) {
+        error = name + " needs a value";
+        return false;
+    }
+    value = args[++i];
+    return true;
+}
+
+bool StartsWithOption(const std::string& arg, const std::string& name)
+{
+    return arg == name || arg.compare(0, name.size() + 1, name + "=") == 0;
+}
+
+}  // namespace
+
+bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
+                      std::string& error)
+{
+    request = Request{};
+    if (args.empty()) {
+        error = "no command given (try 'torvan --help')";
+        return false;
+    }
+
+    const std::string& verb = args[0];
+    if (verb == "--help" || verb == "-h" || verb == "help") {
+        request.command = Command::Help;
+        return true;
+    }
+    if (verb == "pack") request.command = Command::Pack;
+    else if (verb == "unpack") request.command = Command::Unpack;
+    else if (verb == "list") request.command = Command::List;
+    else {
+        error = "unknown command '" + verb + "' (try 'torvan --help')";
+        return false;
+    }
+
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !IsOption(arg)) {
+            operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--help" || arg == "-h") {
+            request.command = Command::Help;
+            return true;
+        } else if (arg == "--quiet" || arg == "-q") {
+            request.quiet = true;
+        } else if (arg == "--plain" && request.command == Command::Pack) {
+            request.plain = true;
+        } else if (StartsWithOption(arg, "--names")) {
+            std::string value;
+            if (!TakeValue(args, i, "--names", value, error)) return false;
+            if (!ParseNames(value, request.names, error)) return false;
+        } else if (StartsWithOption(arg, "-o") && request.command == Command::Pack) {
+            if (!TakeValue(args, i, "-o", request.archive, error)) return false;
+            if (request.archive.empty()) { error = "-o needs a value"; return false; }
+        } else if (StartsWithOption(arg, "-C") && request.command == Command::Unpack) {
+            if (!TakeValue(args, i, "-C", request.destination, error)) return false;
+            if (request.destination.empty()) { error = "-C needs a value"; return false; }
+        } else {
+            error = "unknown option '" + arg + "' for " + verb + " (try 'torvan --help')";
+            return false;
+        }
+    }
+
+    const char* what = request.command == Command::Pack ? "FOLDER" : "ARCHIVE";
+    if (operands.empty()) {
+        error = verb + " needs " + what + " (try 'torvan --help')";
+        return false;
+    }
+    if (operands.size() > 1) {
+        error = verb + " takes one " + what + ", got '" + operands[1] + "' too";
+        return false;
+    }
+    if (operands[0].empty()) {
+        error = std::string(what) + " is empty";
+        return false;
+    }
+    if (request.command == Command::Pack) request.folder = operands[0];
+    else request.archive = operands[0];
+    return true;
+}
+
+const char* HelpText()
+{
+    return
+        "usage:\n"
+        "  torvan pack [--plain] FOLDER [-o ARCHIVE]\n"
+        "  torvan unpack ARCHIVE [-C DEST]\n"
+        "  torvan list ARCHIVE\n"
+        "  torvan --help\n"
+        "\n"
+        "pack     packs FOLDER, with everything below it, into one archive.\n"
+        "         ARCHIVE defaults to <name>.dat.gz beside FOLDER (<name>.dat\n"
+        "         with --plain, which leaves out the gzip wrapping). A relative\n"
+        "         FOLDER is taken from the current directory; trailing\n"
+        "         separators are ignored. An existing ARCHIVE is replaced only\n"
+        "         when the new one is complete. Prints the archive and the file\n"
+        "         count; exit 0 on success, 1 on failure.\n"
+        "unpack   unpacks ARCHIVE (plain or gzip-wrapped) into DEST, which must\n"
+        "         exist (default: the current directory). The last line of\n"
+        "         output is always 'extracted N, failed M'. Exit 0 when all N > 0\n"
+        "         files were written, 2 when some failed, 1 when none was written.\n"
+        "         Names leading outside DEST are refused and count as failed.\n"
+        "list     shows the entries of ARCHIVE with their sizes, folders ending\n"
+        "         in '/', without unpacking anything. Exit 1 if it is no archive.\n"
+        "\n"
+        "options:\n"
+        "  --plain        pack without gzip\n"
+        "  -o ARCHIVE     pack into ARCHIVE\n"
+        "  -C DEST        unpack into DEST\n"
+        "  --names gbk    pack, unpack, list: translate names between local\n"
+        "                 UTF-8 file names and the GBK bytes that archives made\n"
+        "                 on Chinese Windows carry. A name with no GBK (or UTF-8)\n"
+        "                 form is an error naming the file. The default, raw,\n"
+        "                 keeps the bytes as they are.\n"
+        "  -q, --quiet    no progress bar and no messages except errors (unpack\n"
+        "                 still ends with its 'extracted N, failed M' line)\n"
+        "\n"
+        "A progress bar with percentage, files done and elapsed time is shown on\n"
+        "standard error while packing and unpacking, when that is a terminal.\n"
+        "\n"
+        "Symbolic links: a link to a file is packed as a file with the contents\n"
+        "of its target; a link to a folder is not followed. Unpacking never\n"
+        "creates links. Other special files (devices, pipes, sockets) stop the\n"
+        "pack with a message naming them.\n";
+}
+
+}  // namespace torvan::cli

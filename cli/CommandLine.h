@@ -1,0 +1,29 @@
+// What the user asked for, read from argv without touching the disk.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace torvan::cli {
+
+enum class Command { None, Help, Pack, Unpack, List };
+
+enum class NameMode { Raw, Gbk };
+
+struct Request {
+    Command command = Command::None;
+    bool plain = false;          // pack: skip the gzip wrapping
+    bool quiet = false;          // no progress, no chatter; errors still shown
+    NameMode names = NameMode::Raw;
+    std::string folder;          // pack
+    std::string archive;         // pack: -o (may be empty); unpack/list: the input
+    std::string destination;     // unpack: -C (may be empty: current directory)
+};
+
+// False with a one-line reason when argv does not make a request.
+bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
+                      std::string& error);
+
+const char* HelpText();
+
+}  // namespace torvan::cli

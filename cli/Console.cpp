@@ -1,0 +1,39 @@
+#include "Console.h"
+
+#include <cstdio>
+
+namespace torvan::cli {
+
+Console::Console(bool quiet)
+    : m_quiet(quiet), m_progress(stderr, !quiet && ConsoleProgress::StderrIsTerminal())
+{
+}
+
+void Console::Error(const std::string& what, const std::string& why)
+{
+    Error(what.empty() ? why : what + ": " + why);
+}
+
+void Console::Error(const std::string& message)
+{
+    m_progress.Interrupt();
+    std::fflush(stdout);
+    std::fprintf(stderr, "torvan: %s\n", message.c_str());
+    std::fflush(stderr);
+    ++m_errors;
+}
+
+void Console::Say(const std::string& line)
+{
+    if (m_quiet) return;
+    Result(line);
+}
+
+void Console::Result(const std::string& line)
+{
+    m_progress.Finish();
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+}  // namespace torvan::cli

@@ -1,0 +1,33 @@
+// Where the tool's words go: results on stdout, everything else on stderr,
+// with the progress bar cleared out of the way of each message.
+#pragma once
+
+#include <string>
+
+#include "ConsoleProgress.h"
+
+namespace torvan::cli {
+
+class Console {
+public:
+    Console(bool quiet);
+
+    ConsoleProgress& Progress() { return m_progress; }
+
+    // "torvan: WHAT: WHY" on stderr; always shown, quiet or not.
+    void Error(const std::string& what, const std::string& why);
+    void Error(const std::string& message);
+    // A result line on stdout; dropped when quiet.
+    void Say(const std::string& line);
+    // A result line on stdout that scripts read; shown even when quiet.
+    void Result(const std::string& line);
+
+    int ErrorCount() const { return m_errors; }
+
+private:
+    bool m_quiet;
+    int m_errors = 0;
+    ConsoleProgress m_progress;
+};
+
+}  // namespace torvan::cli

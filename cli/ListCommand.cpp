@@ -1,0 +1,58 @@
+#include <cinttypes>
+#include <cstdio>
+
+#include "ArchiveCatalog.h"
+#include "Commands.h"
+#include "EngineSetup.h"
+#include "LocalPaths.h"
+
+namespace torvan::cli {
+
+int RunList(const Request& request)
+{
+    Console console(request.quiet);
+    EngineSetup setup;
+    if (!MakeEngineSetup(request, console, setup)) return 1;
+    setup.options.fileDone = nullptr;   // listing is quick; no bar
+
+    if (!Exists(request.archive)) {
+        console.Error(request.archive, "no such archive");
+        return 1;
+    }
+    if (!IsRegularFile(request.archive)) {
+        console.Error(request.archive, "not a file (list takes an archive file)");
+        return 1;
+    }
+
+    long long files = 0, folders = 0, bytes = 0;
+    int errorsBefore = console.ErrorCount();
+    bool ok = ListArchive(
+        request.archive,
+        [&](const ArchiveEntry& entry) {
+            switch (entry.kind) {
+            case ArchiveEntry::FolderStart:
+                ++folders;
+                std::printf("%12s  %s/\n", "", entry.name.c_str());
+                break;
+            case ArchiveEntry::File:
+                ++files;
+                bytes += entry.size;
+                std::printf("%12d  %s\n", entry.size, entry.name.c_str());
+                break;
+            case ArchiveEntry::FolderEnd:
+                break;
+            }
+        },
+        setup.options);
+    std::fflush(stdout);
+
+    if (!ok) {
+        if (console.ErrorCount() == errorsBefore)
+            console.Error(request.archive, "not an archive (or it cannot be read)");
+        return 1;
+    }
+    std::printf("%lld files, %lld folders, %lld bytes\n", files, folders, bytes);
+    return 0;
+}
+
+}  // namespace torvan::cli

@@ -1,0 +1,27 @@
+// The few questions the tool asks the local file system before it hands a
+// job to the engine, so that a refusal can say exactly what is wrong.
+#pragma once
+
+#include <string>
+
+namespace torvan::cli {
+
+// The folder as the engine wants it: absolute, "." and ".." resolved by
+// text, no trailing separator (a root keeps its own). Symbolic links are
+// left alone, so the archive takes the name the user typed.
+std::string AbsoluteFolder(const std::string& path);
+
+// The part after the last separator; empty for a root.
+std::string LastComponent(const std::string& absolutePath);
+
+// "<folder>.dat.gz", or "<folder>.dat" when plain: beside the folder.
+std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain);
+
+bool IsFolder(const std::string& path);
+bool IsRegularFile(const std::string& path);
+bool Exists(const std::string& path);
+
+// The system's reason for the last failed call, in words.
+std::string LastErrorText();
+
+}  // namespace torvan::cli

@@ -1,0 +1,81 @@
+#include "LocalPaths.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace torvan::cli {
+
+namespace {
+
+std::string CurrentDirectory()
+{
+    std::vector<char> buffer(4096);
+    while (!getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE) return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+}  // namespace
+
+std::string AbsoluteFolder(const std::string& path)
+{
+    std::string full = (!path.empty() && path[0] == '/') ? path : CurrentDirectory() + "/" + path;
+
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= full.size()) {
+        size_t end = full.find('/', start);
+        if (end == std::string::npos) end = full.size();
+        std::string part = full.substr(start, end - start);
+        if (part == "..") {
+            if (!parts.empty()) parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+
+    if (parts.empty()) return "/";
+    std::string result;
+    for (const std::string& part : parts) result += "/" + part;
+    return result;
+}
+
+std::string LastComponent(const std::string& absolutePath)
+{
+    size_t slash = absolutePath.rfind('/');
+    return slash == std::string::npos ? absolutePath : absolutePath.substr(slash + 1);
+}
+
+std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain)
+{
+    return absoluteFolder + (plain ? ".dat" : ".dat.gz");
+}
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsRegularFile(const std::string& path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::string LastErrorText() { return std::strerror(errno); }
+
+}  // namespace torvan::cli

@@ -1,0 +1,56 @@
+#include "ArchiveReader.h"
+#include "Commands.h"
+#include "EngineSetup.h"
+#include "LocalPaths.h"
+
+namespace torvan::cli {
+
+namespace {
+
+int ExitCode(const UnpackResult& result)
+{
+    if (result.extracted == 0) return 1;
+    return result.failed > 0 ? 2 : 0;
+}
+
+}  // namespace
+
+int RunUnpack(const Request& request)
+{
+    Console console(request.quiet);
+    UnpackResult result;
+    std::string destination = request.destination.empty() ? "." : request.destination;
+
+    // The summary line is the contract: it ends the output on every path.
+    auto finish = [&]() {
+        console.Progress().Finish();
+        console.Result("extracted " + std::to_string(result.extracted) + ", failed " +
+                       std::to_string(result.failed));
+        return ExitCode(result);
+    };
+
+    EngineSetup setup;
+    if (!MakeEngineSetup(request, console, setup)) return finish();
+
+    if (!Exists(request.archive)) {
+        console.Error(request.archive, "no such archive");
+        return finish();
+    }
+    if (!IsRegularFile(request.archive)) {
+        console.Error(request.archive, "not a file (unpack takes an archive file)");
+        return finish();
+    }
+    if (!IsFolder(destination)) {
+        console.Error(destination, Exists(destination) ? "destination is not a folder"
+                                                       : "destination folder does not exist");
+        return finish();
+    }
+
+    int errorsBefore = console.ErrorCount();
+    result = Unpack(request.archive, AbsoluteFolder(destination), nullptr, setup.options);
+    if (result.extracted == 0 && result.failed == 0 && console.ErrorCount() == errorsBefore)
+        console.Error(request.archive, "nothing could be unpacked");
+    return finish();
+}
+
+}  // namespace torvan::cli

@@ -1,0 +1,31 @@
+// torvan: packs a folder into one archive, unpacks or lists an archive.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "Commands.h"
+
+using namespace torvan::cli;
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    Request request;
+    std::string error;
+    if (!ParseCommandLine(args, request, error)) {
+        std::fprintf(stderr, "torvan: %s\n", error.c_str());
+        // An unpack that cannot even start still ends with its summary.
+        if (!args.empty() && args[0] == "unpack") std::printf("extracted 0, failed 0\n");
+        return 1;
+    }
+
+    switch (request.command) {
+    case Command::Help: std::fputs(HelpText(), stdout); return 0;
+    case Command::Pack: return RunPack(request);
+    case Command::Unpack: return RunUnpack(request);
+    case Command::List: return RunList(request);
+    case Command::None: break;
+    }
+    return 1;
+}
