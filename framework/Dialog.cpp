@@ -1,0 +1,101 @@
+#include "Dialog.h"
+
+static HINSTANCE ResourceInstance() { return ::GetModuleHandleW(nullptr); }
+
+CDialog::~CDialog() {
+    if (m_hWnd && !m_bModal && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
+}
+
+INT_PTR CDialog::DoModal() {
+    m_bModal = TRUE;
+    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    INT_PTR result = ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_nIDTemplate), owner,
+                                       &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    m_bModal = FALSE;
+    return result;
+}
+
+BOOL CDialog::Create(UINT templateId, CWnd* parent) {
+    if (m_hWnd) return FALSE;
+    m_nIDTemplate = templateId;
+    m_pParentWnd = parent;
+    m_bModal = FALSE;
+    HWND owner = parent ? parent->m_hWnd : nullptr;
+    HWND hDlg = ::CreateDialogParamW(ResourceInstance(), MAKEINTRESOURCEW(templateId), owner,
+                                     &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
+    return hDlg != nullptr && m_hWnd == hDlg;
+}
+
+void CDialog::EndDialog(int result) {
+    if (!m_hWnd) return;
+    if (m_bModal)
+        ::EndDialog(m_hWnd, result);
+    else
+        ::DestroyWindow(m_hWnd);
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    UpdateData(TRUE);
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
+
+BOOL CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
+    (void)lParam;
+    if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        OnOK();
+        return TRUE;
+    case IDCANCEL:
+        OnCancel();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    switch (message) {
+    case WM_COMMAND:
+        if (lParam && ReflectToChild(message, wParam, lParam, &result)) return result;
+        if (OnCommand(wParam, lParam)) return 0;
+        break;
+    case WM_NOTIFY:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        if (ReflectToChild(message, wParam, lParam, &result)) return result;
+        break;
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        break;
+    default:
+        if (message >= WM_USER && OnUserMessage(message, wParam, lParam, &result)) return result;
+        break;
+    }
+    return DefWindowProc(message, wParam, lParam);
+}
+
+// The dialog manager's procedure: it only has to bind the object as the
+// dialog initialises; after that the subclassed WindowProc sees everything
+// and this procedure answers "not handled" to what reaches it.
+INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam) {
+    (void)wParam;
+    if (message != WM_INITDIALOG) return FALSE;
+    CDialog* dialog = reinterpret_cast<CDialog*>(lParam);
+    if (!dialog || !dialog->SubclassWindow(hDlg)) return TRUE;
+    return dialog->OnInitDialog();
+}
