@@ -1,0 +1,38 @@
+#include "NotifyMainWindow.h"
+
+#include <windows.h>
+
+#include "MessageBox.h"
+#include "OperationProgress.h"
+#include "Text.h"
+#include "WinThread.h"
+#include "Wnd.h"
+
+void NotifyMainWindow(int code, int value) {
+    CWinThread* thread = AfxGetThread();
+    CWnd* mainWnd = thread ? thread->GetMainWnd() : nullptr;
+    HWND target = mainWnd ? mainWnd->GetSafeHwnd() : nullptr;
+    if (!target) return;
+    ::SendMessageA(target, WM_OPERATION_PROGRESS, static_cast<WPARAM>(code), static_cast<LPARAM>(value));
+}
+
+static UINT IconStyle(torvan::ResultIcon icon) {
+    switch (icon) {
+    case torvan::ResultIcon::Information: return MB_ICONINFORMATION;
+    case torvan::ResultIcon::Warning: return MB_ICONWARNING;
+    case torvan::ResultIcon::Error: return MB_ICONERROR;
+    }
+    return MB_ICONERROR;
+}
+
+void MainWindowReport::Notify(int code, int value) {
+    NotifyMainWindow(code, value);
+}
+
+void MainWindowReport::ShowResult(const torvan::ResultMessage& message) {
+    ShowWorkerMessageBox(message.text.c_str(), IconStyle(message.icon));
+}
+
+std::string MainWindowReport::DisplayPath(const std::string& path) {
+    return Utf8FromAnsi(path);
+}
