@@ -10,3 +10,10 @@
 #define IDD_PROGRESS 140
 #define IDC_PROGRESS_BAR 1017
 #define IDC_ELAPSED 1018
+
+// Button images (generated from resources/bitmaps/*.txt)
+#define IDB_CROSS_REST 138
+#define IDB_CROSS_HOT 139
+#define IDB_TICK_HOT 142
+#define IDB_HELP 143
+#define IDB_TICK_REST 144
