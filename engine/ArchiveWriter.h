@@ -16,6 +16,16 @@ struct PackJob {
 };
 
 // Success or failure; on failure nothing new stands at job.archive.
+// Symbolic links to files are packed as the files they point at; links to
+// folders are skipped (with a problem report), so a tree can never loop.
 bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options = {});
+
+// Files below the folder at any depth; folders and links to folders are
+// not counted, a folder that cannot be listed adds nothing.
+int CountFiles(const std::string& folder, const EngineOptions& options = {});
+
+// Replaces a plain archive by its gzip form in one atomic step; on failure
+// the plain archive stays as it was.
+bool GzipInPlace(const std::string& archive, const EngineOptions& options = {});
 
 }  // namespace torvan

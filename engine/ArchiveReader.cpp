@@ -1,0 +1,233 @@
+#include "ArchiveReader.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <vector>
+
+#include "ArchiveFormat.h"
+#include "EngineContext.h"
+#include "NameCodec.h"
+#include "ScopedFile.h"
+
+namespace torvan {
+namespace {
+
+// Reads until `size` bytes are in or the file ends; the count read, or -1.
+long long ReadUpTo(FileSystem& fs, FileSystem::Handle file, char* buffer, std::size_t size) {
+    std::size_t total = 0;
+    while (total < size) {
+        const long long got = fs.Read(file, buffer + total, size - total);
+        if (got < 0) return -1;
+        if (got == 0) break;
+        total += static_cast<std::size_t>(got);
+    }
+    return static_cast<long long>(total);
+}
+
+// Expands the archive, gzip-wrapped or plain, into the scratch file.
+bool Expand(const EngineContext& context, const std::string& archive, const std::string& scratch,
+            std::vector<char>& buffer) {
+    FileSystem& fs = context.fs;
+    ScopedHandle out(fs, fs.CreateWrite(scratch));
+    if (!out.IsOpen()) {
+        context.Problem(scratch, "scratch file cannot be opened");
+        return false;
+    }
+    gzFile gz = gzopen(archive.c_str(), "rb");
+    if (!gz) {
+        context.Problem(archive, "cannot be opened");
+        return false;
+    }
+    bool expanded = true;
+    for (;;) {
+        // Data that merely ends early reads as a shorter archive; only
+        // corrupt data or a wrong checksum is an error.
+        const int got = gzread(gz, buffer.data(), static_cast<unsigned>(buffer.size()));
+        if (got < 0) {
+            context.Problem(archive, "corrupt compressed data");
+            expanded = false;
+            break;
+        }
+        if (got == 0) break;
+        if (!fs.Write(out.Get(), buffer.data(), static_cast<std::size_t>(got))) {
+            context.Problem(scratch, "write to the scratch file failed (disk full?)");
+            expanded = false;
+            break;
+        }
+    }
+    gzclose(gz);
+    if (!out.Close() && expanded) {
+        context.Problem(scratch, "write to the scratch file failed (disk full?)");
+        expanded = false;
+    }
+    return expanded;
+}
+
+// Creates the folders and files of one expanded archive under the
+// destination, taking each file's contents in turn from the payload.
+class EntryWriter {
+public:
+    EntryWriter(const EngineContext& context, const std::string& destination,
+                FileSystem::Handle scratch, std::vector<char>& buffer)
+        : m_context(context), m_fs(context.fs), m_destination(destination),
+          m_scratch(scratch), m_buffer(buffer) {}
+
+    void MakeFolder(const std::string& archiveName) {
+        std::string path;
+        if (!LocalPath(archiveName, path)) return;
+        m_fs.MakeFolder(path);   // one that exists already is fine
+    }
+
+    // True when the file was written whole. The payload position moves on
+    // by `size` bytes in every case.
+    bool WriteFile(const std::string& archiveName, int size) {
+        const long long start = m_payloadPosition;
+        if (size > 0) m_payloadPosition += size;
+
+        std::string path;
+        if (!LocalPath(archiveName, path)) return false;
+        ScopedHandle out(m_fs, m_fs.CreateWrite(path));
+        if (!out.IsOpen()) {
+            m_context.Problem(archiveName, "cannot be created");
+            return false;
+        }
+        if (size > 0 && !CopyPayload(start, size, out.Get())) {
+            m_context.Problem(archiveName, "write failed (disk full?)");
+            return false;
+        }
+        if (!out.Close()) {
+            m_context.Problem(archiveName, "write failed (disk full?)");
+            return false;
+        }
+        return true;
+    }
+
+    void SetPayloadStart(long long position) { m_payloadPosition = position; }
+
+private:
+    // Where an archive name lands under the destination; false (with the
+    // reason reported) for names that would land anywhere else.
+    bool LocalPath(const std::string& archiveName, std::string& path) {
+        std::string name = archiveName;
+        if (m_context.options.names && !m_context.options.names->ToLocal(archiveName, name)) {
+            m_context.Problem(archiveName, "name has no form in the local encoding");
+            return false;
+        }
+        std::vector<std::string> components;
+        std::string why;
+        if (!SplitSafeArchiveName(name, m_fs.Style(), components, why) || components.empty()) {
+            m_context.Problem(archiveName, components.empty() && why.empty() ? "empty name" : why);
+            return false;
+        }
+        path = m_destination;
+        for (const std::string& component : components) {
+            path = JoinPath(path, component, m_fs.Style());
+            // A link planted earlier (by this archive or anyone) could carry
+            // the write outside the destination.
+            if (m_fs.IsLink(path)) {
+                m_context.Problem(archiveName, "refused: would write through a symbolic link");
+                return false;
+            }
+        }
+        return true;
+    }
+
+    // The payload bytes of one file, zeros where the payload ends early.
+    bool CopyPayload(long long start, int size, FileSystem::Handle out) {
+        bool ended = !m_fs.Seek(m_scratch, start);
+        long long remaining = size;
+        while (remaining > 0) {
+            const std::size_t want = remaining < static_cast<long long>(m_buffer.size())
+                ? static_cast<std::size_t>(remaining) : m_buffer.size();
+            long long got = ended ? 0 : m_fs.Read(m_scratch, m_buffer.data(), want);
+            if (got <= 0) {
+                ended = true;
+                std::memset(m_buffer.data(), 0, want);
+                got = static_cast<long long>(want);
+            }
+            if (!m_fs.Write(out, m_buffer.data(), static_cast<std::size_t>(got))) return false;
+            remaining -= got;
+        }
+        return true;
+    }
+
+    const EngineContext& m_context;
+    FileSystem& m_fs;
+    const std::string& m_destination;
+    FileSystem::Handle m_scratch;
+    std::vector<char>& m_buffer;
+    long long m_payloadPosition = 0;
+};
+
+}  // namespace
+
+UnpackResult Unpack(const std::string& archive, const std::string& destination,
+                    const ProgressFn& progress, const EngineOptions& options) {
+    EngineContext context(options);
+    FileSystem& fs = context.fs;
+    UnpackResult result;
+
+    const ItemKind kind = fs.KindOf(destination);
+    if (kind != ItemKind::Folder && kind != ItemKind::FolderLink) {
+        context.Problem(destination, "destination is not an existing folder");
+        return result;
+    }
+    ScratchFile scratch(fs);
+    if (!scratch.Create("")) {
+        context.Problem(archive, "cannot create a scratch file in the temporary folder");
+        return result;
+    }
+    std::vector<char> buffer(kCopyBufferSize);
+    if (!Expand(context, archive, scratch.Path(), buffer)) return result;
+
+    ScopedHandle plain(fs, fs.OpenRead(scratch.Path()));
+    if (!plain.IsOpen()) {
+        context.Problem(scratch.Path(), "scratch file cannot be opened");
+        return result;
+    }
+    char preamble[kPreambleSize] = {};
+    int total = 0;
+    int manifestLength = 0;
+    const long long got = ReadUpTo(fs, plain.Get(), preamble, sizeof preamble);
+    if (got < 0 || !ParsePreamble(preamble, total, manifestLength)) {
+        context.Problem(archive, "not an archive");
+        return result;
+    }
+
+    // Only as much manifest as the file really holds is read: an announced
+    // length beyond it must not turn into an allocation of that size.
+    const long long size = fs.SizeOf(plain.Get());
+    const long long available = size > static_cast<long long>(kPreambleSize)
+        ? size - static_cast<long long>(kPreambleSize) : 0;
+    std::string manifest(static_cast<std::size_t>(available < manifestLength ? available : manifestLength), '\0');
+    const long long read = ReadUpTo(fs, plain.Get(), &manifest[0], manifest.size());
+    manifest.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
+
+    EntryWriter writer(context, destination, plain.Get(), buffer);
+    writer.SetPayloadStart(static_cast<long long>(kPreambleSize) + manifestLength);
+    ManifestParser parser(manifest, manifestLength);
+    ManifestLine line;
+    while (parser.Next(line)) {
+        const ArchiveEntry& entry = line.entry;
+        if (line.tooLong) {
+            context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
+            ++result.failed;
+        } else if (entry.kind == ArchiveEntry::FolderStart) {
+            writer.MakeFolder(entry.name);
+            continue;
+        } else if (entry.kind == ArchiveEntry::FolderEnd) {
+            continue;
+        } else if (!writer.WriteFile(entry.name, entry.size)) {
+            ++result.failed;
+        } else {
+            ++result.extracted;
+            if (entry.size > 0 && result.extracted % 10 == 0 && progress)
+                progress(static_cast<int>(static_cast<long long>(result.extracted) * 100 / total));
+        }
+        if (options.fileDone) options.fileDone(result.extracted + result.failed, total);
+    }
+    return result;
+}
+
+}  // namespace torvan

@@ -1,0 +1,112 @@
+// The few file-system operations the engine needs, behind one small
+// interface, so that the same archive logic runs on Win32 (narrow ANSI API)
+// and on POSIX, and so that tests can make any single operation fail.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "PathText.h"
+
+namespace torvan {
+
+enum class ItemKind {
+    Missing,      // nothing there (or not even reachable)
+    File,         // a regular file, or a link that ends at one
+    Folder,
+    FolderLink,   // a symbolic link or junction to a folder: never followed
+    Special,      // FIFO, socket, device: reading it could block forever
+};
+
+struct FolderItem {
+    std::string name;   // the bare name, as the listing reports its bytes
+    ItemKind kind = ItemKind::File;
+};
+
+class FileSystem {
+public:
+    using Handle = std::intptr_t;
+    static constexpr Handle kNoHandle = -1;
+
+    virtual ~FileSystem() = default;
+
+    // How paths are written on this platform.
+    virtual const PathStyle& Style() const = 0;
+
+    // Items of a folder in the order the listing returns them, "." and ".."
+    // left out. False when the folder cannot be listed.
+    virtual bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) = 0;
+    virtual ItemKind KindOf(const std::string& path) = 0;
+    // True when the path itself is a symbolic link (or reparse point).
+    virtual bool IsLink(const std::string& path) = 0;
+
+    // Opens an existing file for reading, denying writers where the platform
+    // has share modes, so its contents cannot change under us.
+    virtual Handle OpenRead(const std::string& path) = 0;
+    // Creates a file, or empties an existing one, for writing. Never writes
+    // through a symbolic link.
+    virtual Handle CreateWrite(const std::string& path) = 0;
+    // Bytes read (0 at the end), or -1 on error.
+    virtual long long Read(Handle file, void* buffer, std::size_t size) = 0;
+    // True only when every byte was written.
+    virtual bool Write(Handle file, const void* data, std::size_t size) = 0;
+    virtual bool Seek(Handle file, long long offset) = 0;
+    // Size of an open file, or -1.
+    virtual long long SizeOf(Handle file) = 0;
+    // False when buffered data could not be written out.
+    virtual bool Close(Handle file) = 0;
+
+    // One level; false when it exists already or cannot be made.
+    virtual bool MakeFolder(const std::string& path) = 0;
+    // Creates a new, empty, uniquely named file in the folder (the
+    // temporary folder when empty) and returns its path.
+    virtual bool CreateScratchFile(const std::string& folder, std::string& path) = 0;
+    // Moves a file over another in one step: the target holds either its
+    // old or its new contents, whatever happens in between.
+    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+    virtual bool Delete(const std::string& path) = 0;
+};
+
+// The platform's own file system: Win32 in the Windows builds, POSIX
+// elsewhere. Lives as long as the program.
+FileSystem& PlatformFileSystem();
+
+// Passes every call on to another file system. Tests derive from it and
+// override the one call they want to break.
+class DelegatingFileSystem : public FileSystem {
+public:
+    explicit DelegatingFileSystem(FileSystem& inner) : m_inner(inner) {}
+
+    const PathStyle& Style() const override { return m_inner.Style(); }
+    bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override {
+        return m_inner.ListFolder(folder, items);
+    }
+    ItemKind KindOf(const std::string& path) override { return m_inner.KindOf(path); }
+    bool IsLink(const std::string& path) override { return m_inner.IsLink(path); }
+    Handle OpenRead(const std::string& path) override { return m_inner.OpenRead(path); }
+    Handle CreateWrite(const std::string& path) override { return m_inner.CreateWrite(path); }
+    long long Read(Handle file, void* buffer, std::size_t size) override {
+        return m_inner.Read(file, buffer, size);
+    }
+    bool Write(Handle file, const void* data, std::size_t size) override {
+        return m_inner.Write(file, data, size);
+    }
+    bool Seek(Handle file, long long offset) override { return m_inner.Seek(file, offset); }
+    long long SizeOf(Handle file) override { return m_inner.SizeOf(file); }
+    bool Close(Handle file) override { return m_inner.Close(file); }
+    bool MakeFolder(const std::string& path) override { return m_inner.MakeFolder(path); }
+    bool CreateScratchFile(const std::string& folder, std::string& path) override {
+        return m_inner.CreateScratchFile(folder, path);
+    }
+    bool Replace(const std::string& from, const std::string& to) override {
+        return m_inner.Replace(from, to);
+    }
+    bool Delete(const std::string& path) override { return m_inner.Delete(path); }
+
+protected:
+    FileSystem& m_inner;
+};
+
+}  // namespace torvan

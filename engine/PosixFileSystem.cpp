@@ -1,0 +1,153 @@
+// The POSIX back end: readdir order, "/" separators, scratch files in
+// $TMPDIR. Handles are file descriptors.
+#ifndef _WIN32
+
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "FileSystem.h"
+
+namespace torvan {
+namespace {
+
+mode_t CurrentUmask() {
+    const mode_t mask = umask(022);
+    umask(mask);
+    return mask;
+}
+
+ItemKind KindOfStat(const struct stat& st) {
+    if (S_ISREG(st.st_mode)) return ItemKind::File;
+    if (S_ISDIR(st.st_mode)) return ItemKind::Folder;
+    return ItemKind::Special;
+}
+
+class PosixFileSystem : public FileSystem {
+public:
+    const PathStyle& Style() const override { return PosixPathStyle(); }
+
+    bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override {
+        items.clear();
+        DIR* dir = opendir(folder.c_str());
+        if (!dir) return false;
+        while (struct dirent* entry = readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            items.push_back({name, KindOf(JoinPath(folder, name, Style()))});
+        }
+        closedir(dir);
+        return true;
+    }
+
+    ItemKind KindOf(const std::string& path) override {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0) return ItemKind::Missing;
+        if (!S_ISLNK(st.st_mode)) return KindOfStat(st);
+        // A link counts as what it points at, except that a link to a
+        // folder is never entered: that is how cycles would begin.
+        if (stat(path.c_str(), &st) != 0) return ItemKind::Missing;
+        const ItemKind target = KindOfStat(st);
+        return target == ItemKind::Folder ? ItemKind::FolderLink : target;
+    }
+
+    bool IsLink(const std::string& path) override {
+        struct stat st;
+        return lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+    }
+
+    Handle OpenRead(const std::string& path) override {
+        // Non-blocking, so that a FIFO swapped in after the listing cannot
+        // hang the open; anything but a regular file is then turned away.
+        const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) return kNoHandle;
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+            close(fd);
+            return kNoHandle;
+        }
+        const int flags = fcntl(fd, F_GETFL);
+        if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+        return fd;
+    }
+
+    Handle CreateWrite(const std::string& path) override {
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+        return fd < 0 ? kNoHandle : fd;
+    }
+
+    long long Read(Handle file, void* buffer, std::size_t size) override {
+        for (;;) {
+            const ssize_t got = read(static_cast<int>(file), buffer, size);
+            if (got >= 0) return got;
+            if (errno != EINTR) return -1;
+        }
+    }
+
+    bool Write(Handle file, const void* data, std::size_t size) override {
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            const ssize_t put = write(static_cast<int>(file), bytes, size);
+            if (put < 0 && errno == EINTR) continue;
+            if (put <= 0) return false;
+            bytes += put;
+            size -= static_cast<std::size_t>(put);
+        }
+        return true;
+    }
+
+    bool Seek(Handle file, long long offset) override {
+        return lseek(static_cast<int>(file), static_cast<off_t>(offset), SEEK_SET) == offset;
+    }
+
+    long long SizeOf(Handle file) override {
+        struct stat st;
+        return fstat(static_cast<int>(file), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    }
+
+    bool Close(Handle file) override { return close(static_cast<int>(file)) == 0; }
+
+    bool MakeFolder(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
+
+    bool CreateScratchFile(const std::string& folder, std::string& path) override {
+        std::string dir = folder;
+        if (dir.empty()) {
+            const char* tmp = getenv("TMPDIR");
+            dir = tmp && *tmp ? tmp : "/tmp";
+        }
+        std::string pattern = JoinPath(dir, "TVNXXXXXX", Style());
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = mkstemp(name.data());
+        if (fd < 0) return false;
+        // A scratch file beside its target becomes that target (an archive),
+        // so it gets the permissions a newly created file would get.
+        if (!folder.empty()) fchmod(fd, 0666 & ~CurrentUmask());
+        close(fd);
+        path = name.data();
+        return true;
+    }
+
+    bool Replace(const std::string& from, const std::string& to) override {
+        return rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    bool Delete(const std::string& path) override { return unlink(path.c_str()) == 0; }
+};
+
+}  // namespace
+
+FileSystem& PlatformFileSystem() {
+    static PosixFileSystem fs;
+    return fs;
+}
+
+}  // namespace torvan
+
+#endif

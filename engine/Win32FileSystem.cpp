@@ -1,0 +1,143 @@
+// The Win32 back end: the narrow ANSI API only, so names stay the exact
+// bytes of the system code page that archives carry. Handles are HANDLEs.
+#ifdef _WIN32
+
+#include <windows.h>
+#include <direct.h>
+
+#include "FileSystem.h"
+
+namespace torvan {
+namespace {
+
+bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
+ItemKind KindOfAttributes(DWORD attributes) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? ItemKind::FolderLink : ItemKind::Folder;
+    return ItemKind::File;
+}
+
+HANDLE AsHandle(FileSystem::Handle file) { return reinterpret_cast<HANDLE>(file); }
+
+class Win32FileSystem : public FileSystem {
+public:
+    const PathStyle& Style() const override {
+        // Separators are found by characters of the ANSI code page, which
+        // is a double-byte one on Chinese systems.
+        static const PathStyle style{'\\', true, &IsAnsiLeadByte};
+        return style;
+    }
+
+    bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override {
+        items.clear();
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(JoinPath(folder, "*.*", Style()).c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
+        do {
+            const std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            items.push_back({name, KindOfAttributes(found.dwFileAttributes)});
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+        return true;
+    }
+
+    ItemKind KindOf(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return ItemKind::Missing;
+        return KindOfAttributes(attributes);
+    }
+
+    bool IsLink(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    }
+
+    Handle OpenRead(const std::string& path) override {
+        // No sharing: a file another program holds open fails here rather
+        // than being packed half-written.
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        return file == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(file);
+    }
+
+    Handle CreateWrite(const std::string& path) override {
+        // Opened and then emptied rather than CREATE_ALWAYS, which refuses
+        // to replace a hidden or system file; read-only ones still fail.
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return kNoHandle;
+        if (!SetEndOfFile(file)) {
+            CloseHandle(file);
+            return kNoHandle;
+        }
+        return reinterpret_cast<Handle>(file);
+    }
+
+    long long Read(Handle file, void* buffer, std::size_t size) override {
+        DWORD got = 0;
+        if (!ReadFile(AsHandle(file), buffer, static_cast<DWORD>(size), &got, nullptr)) return -1;
+        return got;
+    }
+
+    bool Write(Handle file, const void* data, std::size_t size) override {
+        const char* bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            DWORD put = 0;
+            const DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);
+            if (!WriteFile(AsHandle(file), bytes, chunk, &put, nullptr) || put == 0) return false;
+            bytes += put;
+            size -= put;
+        }
+        return true;
+    }
+
+    bool Seek(Handle file, long long offset) override {
+        LARGE_INTEGER to;
+        to.QuadPart = offset;
+        return SetFilePointerEx(AsHandle(file), to, nullptr, FILE_BEGIN) != FALSE;
+    }
+
+    long long SizeOf(Handle file) override {
+        LARGE_INTEGER size;
+        return GetFileSizeEx(AsHandle(file), &size) ? size.QuadPart : -1;
+    }
+
+    bool Close(Handle file) override { return CloseHandle(AsHandle(file)) != FALSE; }
+
+    bool MakeFolder(const std::string& path) override { return _mkdir(path.c_str()) == 0; }
+
+    bool CreateScratchFile(const std::string& folder, std::string& path) override {
+        char dir[MAX_PATH + 1] = "";
+        if (folder.empty()) {
+            const DWORD length = GetTempPathA(sizeof dir, dir);
+            if (length == 0 || length > sizeof dir) return false;
+        } else if (folder.size() < sizeof dir) {
+            lstrcpynA(dir, folder.c_str(), sizeof dir);
+        } else {
+            return false;
+        }
+        char name[MAX_PATH + 1] = "";
+        if (!GetTempFileNameA(dir, "TVN", 0, name)) return false;
+        path = name;
+        return true;
+    }
+
+    bool Replace(const std::string& from, const std::string& to) override {
+        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+
+    bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+};
+
+}  // namespace
+
+FileSystem& PlatformFileSystem() {
+    static Win32FileSystem fs;
+    return fs;
+}
+
+}  // namespace torvan
+
+#endif
