@@ -149,8 +149,9 @@ const char* HelpText()
         "standard error while packing and unpacking, when that is a terminal.\n"
         "\n"
         "Symbolic links: a link to a file is packed as a file with the contents\n"
-        "of its target; a link to a folder is not followed. Unpacking never\n"
-        "creates links. Other special files (devices, pipes, sockets) stop the\n"
+        "of its target; a link to a folder is not followed but left out, with\n"
+        "a message naming it. Unpacking never creates links and never writes\n"
+        "through one. Other special files (devices, pipes, sockets) stop the\n"
         "pack with a message naming them.\n";
 }
 

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "ArchiveCatalog.h"
+#include "ArchiveProbe.h"
 #include "Commands.h"
 #include "EngineSetup.h"
 #include "LocalPaths.h"
@@ -48,7 +49,7 @@ int RunList(const Request& request)
 
     if (!ok) {
         if (console.ErrorCount() == errorsBefore)
-            console.Error(request.archive, "not an archive (or it cannot be read)");
+            console.Error(request.archive, WhyNotAnArchive(request.archive));
         return 1;
     }
     std::printf("%lld files, %lld folders, %lld bytes\n", files, folders, bytes);

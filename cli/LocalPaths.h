@@ -14,12 +14,19 @@ std::string AbsoluteFolder(const std::string& path);
 // The part after the last separator; empty for a root.
 std::string LastComponent(const std::string& absolutePath);
 
+// The folder a file lies in; "." for a bare name.
+std::string FolderOf(const std::string& path);
+
 // "<folder>.dat.gz", or "<folder>.dat" when plain: beside the folder.
 std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain);
 
 bool IsFolder(const std::string& path);
 bool IsRegularFile(const std::string& path);
 bool Exists(const std::string& path);
+
+// Empty when a new file can be made in the folder; otherwise why not, in
+// words (a read-only file system, no permission).
+std::string WhyNotWritable(const std::string& folder);
 
 // The system's reason for the last failed call, in words.
 std::string LastErrorText();

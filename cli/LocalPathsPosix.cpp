@@ -53,6 +53,13 @@ std::string LastComponent(const std::string& absolutePath)
     return slash == std::string::npos ? absolutePath : absolutePath.substr(slash + 1);
 }
 
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain)
 {
     return absoluteFolder + (plain ? ".dat" : ".dat.gz");
@@ -74,6 +81,13 @@ bool Exists(const std::string& path)
 {
     struct stat st;
     return lstat(path.c_str(), &st) == 0;
+}
+
+std::string WhyNotWritable(const std::string& folder)
+{
+    if (access(folder.c_str(), W_OK) == 0) return "";
+    if (errno == EROFS) return "read-only file system";
+    return std::strerror(errno);
 }
 
 std::string LastErrorText() { return std::strerror(errno); }

@@ -60,6 +60,13 @@ std::string LastComponent(const std::string& absolutePath)
     return last == std::string::npos ? absolutePath : absolutePath.substr(last + 1);
 }
 
+std::string FolderOf(const std::string& path)
+{
+    size_t last = LastSeparator(path);
+    if (last == std::string::npos) return path.size() >= 2 && path[1] == ':' ? path.substr(0, 2) : ".";
+    return IsRoot(path.substr(0, last + 1)) ? path.substr(0, last + 1) : path.substr(0, last);
+}
+
 std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain)
 {
     return absoluteFolder + (plain ? ".dat" : ".dat.gz");
@@ -80,6 +87,14 @@ bool IsRegularFile(const std::string& path)
 bool Exists(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string WhyNotWritable(const std::string& folder)
+{
+    // Attributes alone do not tell (a read-only folder flag means nothing
+    // to Windows); the engine's own message must do here.
+    (void)folder;
+    return "";
 }
 
 std::string LastErrorText()

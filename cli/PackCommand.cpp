@@ -42,6 +42,8 @@ int RunPack(const Request& request)
         // The engine names the cause when it knows one; never fail silently.
         if (console.ErrorCount() == errorsBefore)
             console.Error(job.folder, "packing failed");
+        std::string why = WhyNotWritable(FolderOf(job.archive));
+        if (!why.empty()) console.Error(FolderOf(job.archive), "cannot be written: " + why);
         console.Error("no archive written; " + job.archive + " is as it was");
         return 1;
     }

@@ -1,3 +1,4 @@
+#include "ArchiveProbe.h"
 #include "ArchiveReader.h"
 #include "Commands.h"
 #include "EngineSetup.h"
@@ -47,9 +48,15 @@ int RunUnpack(const Request& request)
     }
 
     int errorsBefore = console.ErrorCount();
-    result = Unpack(request.archive, AbsoluteFolder(destination), nullptr, setup.options);
+    std::string absolute = AbsoluteFolder(destination);
+    result = Unpack(request.archive, absolute, nullptr, setup.options);
     if (result.extracted == 0 && result.failed == 0 && console.ErrorCount() == errorsBefore)
-        console.Error(request.archive, "nothing could be unpacked");
+        console.Error(request.archive, WhyNotAnArchive(request.archive));
+    if (result.failed > 0) {
+        // The entries name themselves; this says what they have in common.
+        std::string why = WhyNotWritable(absolute);
+        if (!why.empty()) console.Error(destination, "destination cannot be written: " + why);
+    }
     return finish();
 }
 

@@ -1,0 +1,102 @@
+#include <gtest/gtest.h>
+
+#include "CommandLine.h"
+#include "LocalPaths.h"
+
+using namespace torvan::cli;
+
+namespace {
+
+Request Parse(std::vector<std::string> args)
+{
+    Request request;
+    std::string error;
+    EXPECT_TRUE(ParseCommandLine(args, request, error)) << error;
+    return request;
+}
+
+std::string Refusal(std::vector<std::string> args)
+{
+    Request request;
+    std::string error;
+    EXPECT_FALSE(ParseCommandLine(args, request, error));
+    return error;
+}
+
+}  // namespace
+
+TEST(CommandLine, PackTakesFolderPlainAndOutputInAnyOrder)
+{
+    Request r = Parse({"pack", "site"});
+    EXPECT_EQ(r.command, Command::Pack);
+    EXPECT_EQ(r.folder, "site");
+    EXPECT_TRUE(r.archive.empty());
+    EXPECT_FALSE(r.plain);
+
+    r = Parse({"pack", "-o", "out.dat", "--plain", "site"});
+    EXPECT_EQ(r.folder, "site");
+    EXPECT_EQ(r.archive, "out.dat");
+    EXPECT_TRUE(r.plain);
+
+    r = Parse({"pack", "site", "-o=x.gz", "--names=gbk", "-q"});
+    EXPECT_EQ(r.archive, "x.gz");
+    EXPECT_EQ(r.names, NameMode::Gbk);
+    EXPECT_TRUE(r.quiet);
+
+    // After "--" a name that looks like an option is a name.
+    r = Parse({"pack", "--", "-odd"});
+    EXPECT_EQ(r.folder, "-odd");
+}
+
+TEST(CommandLine, UnpackAndListTakeOneArchive)
+{
+    Request r = Parse({"unpack", "a.dat.gz", "-C", "out"});
+    EXPECT_EQ(r.command, Command::Unpack);
+    EXPECT_EQ(r.archive, "a.dat.gz");
+    EXPECT_EQ(r.destination, "out");
+
+    r = Parse({"list", "--names", "gbk", "a.dat"});
+    EXPECT_EQ(r.command, Command::List);
+    EXPECT_EQ(r.archive, "a.dat");
+    EXPECT_EQ(r.names, NameMode::Gbk);
+
+    EXPECT_EQ(Parse({"--help"}).command, Command::Help);
+    EXPECT_EQ(Parse({"unpack", "--help"}).command, Command::Help);
+}
+
+TEST(CommandLine, RefusesWhatItCannotMeanWithAReason)
+{
+    EXPECT_NE(Refusal({}).find("no command"), std::string::npos);
+    EXPECT_NE(Refusal({"zip", "x"}).find("unknown command 'zip'"), std::string::npos);
+    EXPECT_NE(Refusal({"pack"}).find("FOLDER"), std::string::npos);
+    EXPECT_NE(Refusal({"unpack"}).find("ARCHIVE"), std::string::npos);
+    EXPECT_NE(Refusal({"pack", "a", "b"}).find("'b'"), std::string::npos);
+    EXPECT_NE(Refusal({"pack", "a", "-o"}).find("-o needs a value"), std::string::npos);
+    EXPECT_NE(Refusal({"pack", "a", "--names", "utf16"}).find("utf16"), std::string::npos);
+    // Options belong to their command: no -C for pack, no --plain for unpack.
+    EXPECT_NE(Refusal({"pack", "a", "-C", "x"}).find("'-C'"), std::string::npos);
+    EXPECT_NE(Refusal({"unpack", "a", "--plain"}).find("'--plain'"), std::string::npos);
+    EXPECT_NE(Refusal({"list", "a", "-o", "x"}).find("'-o'"), std::string::npos);
+}
+
+TEST(LocalPaths, FolderBecomesAbsoluteWithoutDotsOrTrailingSeparators)
+{
+    EXPECT_EQ(AbsoluteFolder("/srv/www/site/"), "/srv/www/site");
+    EXPECT_EQ(AbsoluteFolder("/srv/www/site///"), "/srv/www/site");
+    EXPECT_EQ(AbsoluteFolder("/srv/./www/../www/site"), "/srv/www/site");
+    EXPECT_EQ(AbsoluteFolder("/"), "/");
+    EXPECT_EQ(AbsoluteFolder("/.."), "/");
+
+    std::string here = AbsoluteFolder(".");
+    ASSERT_FALSE(here.empty());
+    EXPECT_EQ(here[0], '/');
+    EXPECT_EQ(AbsoluteFolder("site/"), (here == "/" ? "" : here) + "/site");
+}
+
+TEST(LocalPaths, DefaultArchiveStandsBesideTheFolder)
+{
+    EXPECT_EQ(DefaultArchivePath("/srv/www/site", false), "/srv/www/site.dat.gz");
+    EXPECT_EQ(DefaultArchivePath("/srv/www/site", true), "/srv/www/site.dat");
+    EXPECT_EQ(LastComponent("/srv/www/site"), "site");
+    EXPECT_EQ(LastComponent("/"), "");
+}

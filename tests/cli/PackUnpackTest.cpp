@@ -1,0 +1,203 @@
+// The fixed contract of pack and unpack: default paths, output, exit codes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ArchiveBytes.h"
+#include "TempTree.h"
+#include "ToolRunner.h"
+
+using namespace torvan::test;
+
+namespace {
+
+void MakeSite(const std::string& root)
+{
+    WriteFile(root + "/a.txt", "hello");
+    WriteFile(root + "/img/b.gif", "xyz");
+    WriteFile(root + "/docs/empty.txt", "");
+    MakeFolders(root + "/docs/nothing-here");
+}
+
+RunOptions In(const std::string& folder)
+{
+    RunOptions options;
+    options.workingDirectory = folder;
+    return options;
+}
+
+bool Contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(PackUnpack, RelativeFolderPacksBesideItselfAndUnpacksToTheSameTree)
+{
+    TempTree t;
+    MakeSite(t / "site");
+
+    // Relative, with trailing separators: same archive, same names.
+    RunResult pack = RunTool({"pack", "site//"}, In(t.Path()));
+    ASSERT_EQ(pack.exitCode, 0) << pack.err;
+    EXPECT_TRUE(Contains(pack.out, t / "site.dat.gz")) << pack.out;
+    EXPECT_TRUE(Contains(pack.out, "3 files")) << pack.out;
+    std::string gz = ReadFile(t / "site.dat.gz");
+    ASSERT_GE(gz.size(), 2u);
+    EXPECT_EQ(gz.substr(0, 2), "\x1f\x8b");
+
+    MakeFolders(t / "out");
+    RunResult unpack = RunTool({"unpack", t / "site.dat.gz", "-C", t / "out"});
+    EXPECT_EQ(unpack.exitCode, 0) << unpack.err;
+    EXPECT_EQ(unpack.LastLine(), "extracted 3, failed 0");
+    EXPECT_EQ(Snapshot(t / "out/site"), Snapshot(t / "site"));
+
+    // Without -C the current directory receives the tree.
+    MakeFolders(t / "here");
+    unpack = RunTool({"unpack", "../site.dat.gz"}, In(t / "here"));
+    EXPECT_EQ(unpack.LastLine(), "extracted 3, failed 0");
+    EXPECT_EQ(Snapshot(t / "here/site"), Snapshot(t / "site"));
+}
+
+TEST(PackUnpack, PlainArchiveIsTheGzipArchiveUnwrapped)
+{
+    TempTree t;
+    MakeSite(t / "site");
+    ASSERT_EQ(RunTool({"pack", t / "site"}).exitCode, 0);
+    RunResult plain = RunTool({"pack", "--plain", t / "site"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_TRUE(Contains(plain.out, t / "site.dat")) << plain.out;
+
+    std::string bytes = ReadFile(t / "site.dat");
+    EXPECT_EQ(bytes.substr(0, 16), "0000000000000003");
+    EXPECT_TRUE(Contains(bytes, "./site|[dir]\n"));
+    EXPECT_EQ(ReadExpanded(t / "site.dat.gz"), bytes);
+
+    // -o names the archive; packing again replaces it with the same bytes.
+    ASSERT_EQ(RunTool({"pack", "--plain", t / "site", "-o", t / "again.dat"}).exitCode, 0);
+    EXPECT_EQ(ReadFile(t / "again.dat"), bytes);
+}
+
+TEST(PackUnpack, PackRefusalsNameTheCauseAndKeepTheOldArchive)
+{
+    TempTree t;
+    WriteFile(t / "site.dat.gz", "old archive");
+
+    RunResult r = RunTool({"pack", t / "missing"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, t / "missing")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "no such folder")) << r.err;
+
+    MakeFolders(t / "site/only/empty/folders");
+    r = RunTool({"pack", t / "site"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "nothing to pack")) << r.err;
+    EXPECT_EQ(ReadFile(t / "site.dat.gz"), "old archive");
+
+    WriteFile(t / "site/a|b.txt", "pipe");
+    r = RunTool({"pack", t / "site"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "a|b.txt")) << r.err;
+    EXPECT_EQ(ReadFile(t / "site.dat.gz"), "old archive");
+    unlink((t / "site/a|b.txt").c_str());
+
+    WriteFile(t / "site/ok.txt", "fine");
+    ASSERT_EQ(mkfifo((t / "site/pipe").c_str(), 0644), 0);
+    r = RunTool({"pack", t / "site"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, t / "site/pipe")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "special file")) << r.err;
+    EXPECT_EQ(ReadFile(t / "site.dat.gz"), "old archive");
+
+    r = RunTool({"pack", t / "site.dat.gz"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "not a folder")) << r.err;
+
+    r = RunTool({"pack", "/"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "root")) << r.err;
+
+    // Nothing the refusals touched is left lying about.
+    unlink((t / "site/pipe").c_str());
+    std::map<std::string, std::string> expected = {
+        {"site", "<dir>"}, {"site/ok.txt", "fine"}, {"site/only", "<dir>"},
+        {"site/only/empty", "<dir>"}, {"site/only/empty/folders", "<dir>"},
+        {"site.dat.gz", "old archive"}};
+    EXPECT_EQ(Snapshot(t.Path()), expected);
+}
+
+TEST(PackUnpack, ExitCodeAndSummaryFollowTheCounts)
+{
+    TempTree t;
+    MakeFolders(t / "out");
+
+    // All written: 0.
+    WriteFile(t / "good.dat", PlainArchive(1, "./s|[dir]\n./s/a|2\n./s|[/dir]\n", "hi"));
+    RunResult r = RunTool({"unpack", t / "good.dat", "-C", t / "out"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.LastLine(), "extracted 1, failed 0");
+
+    // Some written, some not (a file whose folder never opened): 2, and the
+    // entry after the failed one still gets its own bytes.
+    WriteFile(t / "part.dat",
+              PlainArchive(2, "./p|[dir]\n./nowhere/x|3\n./p/y|2\n./p|[/dir]\n", "xxxyy"));
+    r = RunTool({"unpack", t / "part.dat", "-C", t / "out"});
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_EQ(r.LastLine(), "extracted 1, failed 1");
+    EXPECT_EQ(ReadFile(t / "out/p/y"), "yy");
+
+    // Nothing written: 1, and still the summary as the last line.
+    WriteFile(t / "text.txt", "just some text, not an archive\n");
+    r = RunTool({"unpack", t / "text.txt", "-C", t / "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.LastLine(), "extracted 0, failed 0");
+    EXPECT_TRUE(Contains(r.err, "text.txt")) << r.err;
+
+    WriteFile(t / "bad.gz", "\x1f\x8b\x08\x00garbage that is not deflate data at all");
+    r = RunTool({"unpack", t / "bad.gz", "-C", t / "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.LastLine(), "extracted 0, failed 0");
+    EXPECT_TRUE(Contains(r.err, "bad.gz")) << r.err;
+
+    for (auto args : std::vector<std::vector<std::string>>{
+             {"unpack", t / "missing.dat", "-C", t / "out"},
+             {"unpack", t / "good.dat", "-C", t / "no-such-folder"},
+             {"unpack", t / "good.dat", "-C", t / "good.dat"},
+             {"unpack", t / "out", "-C", t / "out"},
+             {"unpack"},
+             {"unpack", t / "good.dat", "--bogus"}}) {
+        r = RunTool(args);
+        EXPECT_EQ(r.exitCode, 1) << args.back();
+        EXPECT_EQ(r.LastLine(), "extracted 0, failed 0") << args.back();
+        EXPECT_FALSE(r.err.empty()) << args.back();
+    }
+    EXPECT_FALSE(PathExists(t / "no-such-folder"));
+}
+
+TEST(PackUnpack, NamesLeadingOutsideTheDestinationAreRefused)
+{
+    TempTree t;
+    MakeFolders(t / "out/in");
+    std::string manifest = "./s|[dir]\n../escape|3\n./s/../../up|2\n" + t / "abs" +
+                           "|4\n./s/ok|2\n./s|[/dir]\n";
+    WriteFile(t / "evil.dat", PlainArchive(4, manifest, "aaabbccccok"));
+    RunResult r = RunTool({"unpack", t / "evil.dat", "-C", t / "out/in"});
+    EXPECT_EQ(r.exitCode, 2) << r.err;
+    EXPECT_EQ(r.LastLine(), "extracted 1, failed 3");
+    EXPECT_EQ(ReadFile(t / "out/in/s/ok"), "ok");
+    EXPECT_FALSE(PathExists(t / "out/escape"));
+    EXPECT_FALSE(PathExists(t / "out/up"));
+    EXPECT_FALSE(PathExists(t / "abs"));
+    EXPECT_TRUE(Contains(r.err, "../escape")) << r.err;
+}
+
+TEST(PackUnpack, HelpExplainsBothCommandsAndLinks)
+{
+    RunResult r = RunTool({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    for (const char* part : {"torvan pack [--plain] FOLDER [-o ARCHIVE]", "torvan unpack ARCHIVE [-C DEST]",
+                             "torvan list ARCHIVE", "extracted N, failed M", "--names gbk",
+                             "--quiet", "Symbolic links"})
+        EXPECT_TRUE(Contains(r.out, part)) << part;
+}
