@@ -224,6 +224,9 @@ TEST_F(ArchiveWriterTest, AFileOverTwoGigabytesFailsCleanly) {
     EXPECT_NE(problems[0].find("too large"), std::string::npos);
 }
 
+// Windows paths stop at 260 characters, well inside a line; POSIX ones
+// can grow past what the reader's line buffer holds.
+#ifndef _WIN32
 TEST_F(ArchiveWriterTest, NamesTooLongForALineFailThePack) {
     ASSERT_TRUE(MakeDir(Path("site")));
     // "./site/" + outer + "/" + inner + "|[/dir]" must stay within 323 bytes.
@@ -237,6 +240,7 @@ TEST_F(ArchiveWriterTest, NamesTooLongForALineFailThePack) {
     EXPECT_FALSE(PackTo("site", "b.dat", false, Options()));
     EXPECT_FALSE(Exists(Path("b.dat")));
 }
+#endif
 
 class RefusingCodec : public NameCodec {
 public:

@@ -1,0 +1,290 @@
+// Unpacking: the worked example in both forms, the counting rules, damaged
+// and hostile archives, and that nothing is ever written outside the
+// destination.
+#include <cstdio>
+
+#include "ArchiveFormat.h"
+#include "TestSupport.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace torvan {
+namespace test {
+namespace {
+
+const std::string kManifest =
+    "./site|[dir]\n./site/a.txt|5\n./site/img|[dir]\n./site/img/b.gif|3\n./site/img|[/dir]\n./site|[/dir]\n";
+const std::string kArchive = PlainArchive(2, kManifest, "helloxyz");
+
+const std::map<std::string, std::string> kSite = {
+    {"site", "<dir>"}, {"site/a.txt", "hello"}, {"site/img", "<dir>"}, {"site/img/b.gif", "xyz"}};
+
+class ArchiveReaderTest : public EngineTest {
+protected:
+    void SetUp() override {
+        EngineTest::SetUp();
+        ASSERT_TRUE(MakeDir(Path("out")));
+    }
+
+    UnpackResult UnpackBytes(const std::string& bytes, std::vector<int>* percents = nullptr,
+                             EngineOptions options = {}) {
+        if (!options.problem) options.problem = Options().problem;
+        EXPECT_TRUE(WriteBytes(Path("in.dat"), bytes));
+        return Unpack(Path("in.dat"), Path("out"),
+                      [&](int percent) { if (percents) percents->push_back(percent); }, options);
+    }
+
+    std::map<std::string, std::string> Out() { return Snapshot(Path("out")); }
+};
+
+void ExpectCounts(const UnpackResult& result, int extracted, int failed) {
+    EXPECT_EQ(result.extracted, extracted);
+    EXPECT_EQ(result.failed, failed);
+}
+
+TEST_F(ArchiveReaderTest, WorkedExamplePlainAndGzip) {
+    ExpectCounts(UnpackBytes(kArchive), 2, 0);
+    EXPECT_EQ(Out(), kSite);
+    RemoveTree(Path("out"));
+    ASSERT_TRUE(MakeDir(Path("out")));
+    ExpectCounts(UnpackBytes(Gzip(kArchive)), 2, 0);
+    EXPECT_EQ(Out(), kSite);
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(ArchiveReaderTest, ConcatenatedGzipMembersReadAsOneStream) {
+    const std::string cut = kArchive.substr(0, 70);
+    ExpectCounts(UnpackBytes(Gzip(cut) + Gzip(kArchive.substr(70))), 2, 0);
+    EXPECT_EQ(Out(), kSite);
+}
+
+TEST_F(ArchiveReaderTest, TruncatedGzipIsAShortArchive) {
+    // A big second file, compressed, then cut: the first file is whole, the
+    // second is written at its announced size with a zero tail.
+    std::string big;
+    for (int i = 0; i < 200000; ++i) big += static_cast<char>('a' + (i * 7919 % 26));
+    const std::string manifest = "./s|[dir]\n./s/a|5\n./s/big|" + std::to_string(big.size()) + "\n./s|[/dir]\n";
+    const std::string gz = Gzip(PlainArchive(2, manifest, "hello" + big));
+    ExpectCounts(UnpackBytes(gz.substr(0, gz.size() / 2)), 2, 0);
+    EXPECT_EQ(ReadBytes(Path("out/s/a")), "hello");
+    const std::string got = ReadBytes(Path("out/s/big"));
+    ASSERT_EQ(got.size(), big.size());
+    const std::string::size_type end = got.find_last_not_of('\0') + 1;
+    EXPECT_GT(end, 1000u);
+    EXPECT_LT(end, big.size());
+    EXPECT_EQ(got.substr(0, end), big.substr(0, end));
+}
+
+TEST_F(ArchiveReaderTest, CorruptGzipOrWrongChecksumUnpacksNothing) {
+    std::string gz = Gzip(kArchive);
+    std::string badCrc = gz;
+    badCrc[badCrc.size() - 6] ^= 0x55;
+    ExpectCounts(UnpackBytes(badCrc), 0, 0);
+    std::string badData = gz;
+    for (std::size_t i = 10; i < badData.size() - 8; ++i) badData[i] = '\xff';
+    ExpectCounts(UnpackBytes(badData), 0, 0);
+    EXPECT_TRUE(Out().empty());
+    ASSERT_FALSE(problems.empty());
+    EXPECT_NE(problems[0].find("corrupt"), std::string::npos);
+}
+
+TEST_F(ArchiveReaderTest, NotAnArchive) {
+    for (const std::string& bytes : {std::string(), std::string("hello, world"),
+                                     std::string("0000000000000000" "0000000000000013./a|[dir]\n./a|[/dir]\n"),
+                                     std::string("0000000000000001" "0000000000000000"),
+                                     Gzip("just some text, not digits at all....")}) {
+        ExpectCounts(UnpackBytes(bytes), 0, 0);
+    }
+    EXPECT_TRUE(Out().empty());
+    EXPECT_EQ(Unpack(Path("missing.dat"), Path("out"), nullptr, Options()).extracted, 0);
+}
+
+TEST_F(ArchiveReaderTest, DestinationMustBeAnExistingFolder) {
+    ASSERT_TRUE(WriteBytes(Path("in.dat"), kArchive));
+    ExpectCounts(Unpack(Path("in.dat"), Path("nowhere"), nullptr, Options()), 0, 0);
+    ExpectCounts(Unpack(Path("in.dat"), Path("in.dat"), nullptr, Options()), 0, 0);
+    EXPECT_FALSE(Exists(Path("nowhere")));
+    EXPECT_NE(problems.at(0).find("destination"), std::string::npos);
+}
+
+TEST_F(ArchiveReaderTest, UnpackingTwiceOverwritesAndReusesFolders) {
+    ASSERT_TRUE(MakeDir(Path("out/site")));
+    ASSERT_TRUE(WriteBytes(Path("out/site/a.txt"), "a much longer old file"));
+    ExpectCounts(UnpackBytes(kArchive), 2, 0);
+    ExpectCounts(UnpackBytes(kArchive), 2, 0);
+    EXPECT_EQ(Out(), kSite);
+}
+
+TEST_F(ArchiveReaderTest, AFileThatCannotBeCreatedIsPassedOver) {
+    const std::string manifest = "./s|[dir]\n./s/a|3\n./nofolder/b|4\n./s/c|2\n|5\n./s/d|1\n./s|[/dir]\n";
+    ExpectCounts(UnpackBytes(PlainArchive(5, manifest, "aaaBBBBccEEEEEd")), 3, 2);
+    EXPECT_EQ(Out(), (std::map<std::string, std::string>{
+                         {"s", "<dir>"}, {"s/a", "aaa"}, {"s/c", "cc"}, {"s/d", "d"}}));
+}
+
+#ifdef _WIN32
+bool MakeReadOnly(const std::string& path) {
+    return SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY) != FALSE;
+}
+#else
+bool MakeReadOnly(const std::string& path) { return chmod(path.c_str(), 0444) == 0; }
+#endif
+
+TEST_F(ArchiveReaderTest, AReadOnlyFileFailsAndTheNextGetsItsOwnBytes) {
+    ExpectCounts(UnpackBytes(kArchive), 2, 0);
+    ASSERT_TRUE(MakeReadOnly(Path("out/site/a.txt")));
+    if (FILE* probe = std::fopen(Path("out/site/a.txt").c_str(), "ab")) {
+        std::fclose(probe);
+        GTEST_SKIP() << "this user may write read-only files (root)";
+    }
+    ASSERT_TRUE(WriteBytes(Path("out/site/img/b.gif"), "old"));
+    ExpectCounts(UnpackBytes(kArchive), 1, 1);
+    EXPECT_EQ(ReadBytes(Path("out/site/img/b.gif")), "xyz");
+}
+
+TEST_F(ArchiveReaderTest, PayloadShorterThanAnnouncedFillsWithZeros) {
+    const std::string manifest = "./s|[dir]\n./s/a|3\n./s/b|6\n./s/c|4\n./s|[/dir]\n";
+    ExpectCounts(UnpackBytes(PlainArchive(3, manifest, "aaabb")), 3, 0);
+    EXPECT_EQ(ReadBytes(Path("out/s/b")), std::string("bb\0\0\0\0", 6));
+    EXPECT_EQ(ReadBytes(Path("out/s/c")), std::string(4, '\0'));
+}
+
+TEST_F(ArchiveReaderTest, ProgressOnlyForNonEmptyFilesAtEveryTenth) {
+    std::string manifest = "./s|[dir]\n";
+    std::string payload;
+    for (int i = 1; i <= 10; ++i) {
+        const int size = i == 10 ? 0 : 1;
+        manifest += "./s/f" + std::to_string(i) + "|" + std::to_string(size) + "\n";
+        payload += std::string(size, 'x');
+    }
+    manifest += "./s|[/dir]\n";
+    std::vector<int> percents;
+    ExpectCounts(UnpackBytes(PlainArchive(10, manifest, payload), &percents), 10, 0);
+    EXPECT_TRUE(percents.empty());
+
+    manifest = "./t|[dir]\n";
+    for (int i = 1; i <= 25; ++i) manifest += "./t/f" + std::to_string(i) + "|1\n";
+    manifest += "./t|[/dir]\n";
+    int calls = 0;
+    EngineOptions options;
+    options.fileDone = [&](int done, int total) {
+        EXPECT_EQ(done, ++calls);
+        EXPECT_EQ(total, 25);
+    };
+    ExpectCounts(UnpackBytes(PlainArchive(25, manifest, std::string(25, 'y')), &percents, options), 25, 0);
+    EXPECT_EQ(percents, (std::vector<int>{40, 80}));
+    EXPECT_EQ(calls, 25);
+}
+
+TEST_F(ArchiveReaderTest, EmptyLinesAreFailedEntries) {
+    const std::string manifest = "./s|[dir]\n./s/a|2\n\n./s/b|1\n./s|[/dir]\n\n";
+    ExpectCounts(UnpackBytes(PlainArchive(2, manifest, "aab")), 2, 2);
+    EXPECT_EQ(ReadBytes(Path("out/s/b")), "b");
+}
+
+TEST_F(ArchiveReaderTest, HugeManifestLengthNeitherAllocatesNorLoops) {
+    const std::string bytes = "0000000000000001" "2147483647000000" "./s|[dir]\n./s/a|1\n";
+    // The payload lies beyond the end: the file is all zeros; the zeros
+    // after the real manifest bytes make one line too long.
+    ExpectCounts(UnpackBytes(bytes), 1, 1);
+    EXPECT_EQ(Out(), (std::map<std::string, std::string>{{"s", "<dir>"}, {"s/a", std::string(1, '\0')}}));
+    ExpectCounts(UnpackBytes(Gzip(bytes)), 1, 1);
+}
+
+TEST_F(ArchiveReaderTest, OverLongLineEndsTheParse) {
+    const std::string manifest = "./s|[dir]\n./s/a|1\n./s/" + std::string(400, 'n') + "|1\n./s/b|1\n./s|[/dir]\n";
+    ExpectCounts(UnpackBytes(PlainArchive(3, manifest, "abc")), 1, 1);
+    EXPECT_EQ(Out(), (std::map<std::string, std::string>{{"s", "<dir>"}, {"s/a", "a"}}));
+}
+
+TEST_F(ArchiveReaderTest, NamesLeadingOutsideAreRefused) {
+    ASSERT_TRUE(MakeDir(Path("out/in")));
+    std::string manifest = "./in|[dir]\n../escaped|[dir]\n";
+    std::vector<std::string> hostile = {"../x1", "./in/../../x2", "/tmp/torvan-escape-x3"};
+#ifdef _WIN32
+    for (const char* name : {"C:x4", "..\\x5", "./in\\..\\..\\x6", "\\x7", "./in/...\\x8", "./in:x9"})
+        hostile.push_back(name);
+#endif
+    std::string payload;
+    for (const std::string& name : hostile) {
+        manifest += name + "|2\n";
+        payload += "!!";
+    }
+    manifest += "./in/ok|2\n./in|[/dir]\n";
+    payload += "ok";
+    const UnpackResult result = UnpackBytes(PlainArchive(1, manifest, payload));
+    ExpectCounts(result, 1, static_cast<int>(hostile.size()));
+    EXPECT_EQ(ReadBytes(Path("out/in/ok")), "ok");
+    EXPECT_EQ(Snapshot(root).count("escaped"), 0u);
+    EXPECT_EQ(Snapshot(root).count("x1"), 0u);
+    EXPECT_EQ(Snapshot(root).count("x2"), 0u);
+    EXPECT_FALSE(Exists("/tmp/torvan-escape-x3"));
+    EXPECT_EQ(problems.size(), hostile.size() + 1);
+    for (const std::string& problem : problems) EXPECT_NE(problem.find("refused"), std::string::npos) << problem;
+}
+
+#ifndef _WIN32
+TEST_F(ArchiveReaderTest, NeverWritesThroughASymbolicLink) {
+    ASSERT_TRUE(MakeDir(Path("elsewhere")));
+    ASSERT_EQ(symlink(Path("elsewhere").c_str(), Path("out/s").c_str()), 0);
+    ASSERT_TRUE(WriteBytes(Path("elsewhere/target"), "keep"));
+    ASSERT_EQ(symlink(Path("elsewhere/target").c_str(), Path("out/f").c_str()), 0);
+    const std::string manifest = "./s|[dir]\n./s/a|3\n./s/sub|[dir]\n./f|3\n./g|3\n";
+    ExpectCounts(UnpackBytes(PlainArchive(3, manifest, "aaafffggg")), 1, 2);
+    EXPECT_EQ(Snapshot(Path("elsewhere")), (std::map<std::string, std::string>{{"target", "keep"}}));
+    EXPECT_EQ(ReadBytes(Path("out/g")), "ggg");
+}
+#endif
+
+// Fails every write to the file whose name contains "victim".
+class FailingOutput : public DelegatingFileSystem {
+public:
+    FailingOutput() : DelegatingFileSystem(PlatformFileSystem()) {}
+    Handle CreateWrite(const std::string& path) override {
+        Handle file = m_inner.CreateWrite(path);
+        if (path.find("victim") != std::string::npos) m_victim = file;
+        return file;
+    }
+    bool Write(Handle file, const void* data, std::size_t size) override {
+        return file != m_victim && m_inner.Write(file, data, size);
+    }
+    bool Close(Handle file) override {
+        if (file == m_victim) m_victim = kNoHandle;   // the number may come back
+        return m_inner.Close(file);
+    }
+
+private:
+    Handle m_victim = kNoHandle;
+};
+
+TEST_F(ArchiveReaderTest, AFailedWriteCountsTheEntryAsFailed) {
+    FailingOutput failing;
+    EngineOptions options;
+    options.fs = &failing;
+    const std::string manifest = "./s|[dir]\n./s/a|2\n./s/victim|3\n./s/b|2\n./s|[/dir]\n";
+    ExpectCounts(UnpackBytes(PlainArchive(3, manifest, "aavvvbb"), nullptr, options), 2, 1);
+    EXPECT_EQ(ReadBytes(Path("out/s/b")), "bb");
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("write failed"), std::string::npos);
+}
+
+TEST_F(ArchiveReaderTest, ListArchiveReportsEveryLine) {
+    ASSERT_TRUE(WriteBytes(Path("in.gz"), Gzip(kArchive)));
+    std::string listed;
+    EXPECT_TRUE(ListArchive(Path("in.gz"), [&](const ArchiveEntry& e) {
+        listed += std::to_string(e.kind) + e.name + "=" + std::to_string(e.size) + ";";
+    }));
+    EXPECT_EQ(listed, "1./site=0;0./site/a.txt=5;1./site/img=0;0./site/img/b.gif=3;2./site/img=0;2./site=0;");
+    ASSERT_TRUE(WriteBytes(Path("text.dat"), "not an archive at all, really not"));
+    EXPECT_FALSE(ListArchive(Path("text.dat"), [&](const ArchiveEntry&) { ADD_FAILURE(); }));
+    EXPECT_FALSE(ListArchive(Path("missing.dat"), [&](const ArchiveEntry&) { ADD_FAILURE(); }));
+}
+
+}  // namespace
+}  // namespace test
+}  // namespace torvan

@@ -1,0 +1,228 @@
+// What each platform's file system brings to packing: on POSIX special
+// files, links and names the manifest cannot hold; on Windows double-byte
+// names whose trail byte is "\", hidden files and files held open.
+#include "TestSupport.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#include <direct.h>
+#else
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+namespace torvan {
+namespace test {
+namespace {
+
+class PlatformFileSystemTest : public EngineTest {
+protected:
+    bool PackSite(bool gzip = false) {
+        job = PackJob();
+        job.folder = Path("site");
+        job.archive = Path("site.dat");
+        job.gzip = gzip;
+        return Pack(job, nullptr, Options());
+    }
+
+    void ExpectFailedWith(const std::string& words) {
+        EXPECT_FALSE(Exists(Path("site.dat")));
+        ASSERT_FALSE(problems.empty());
+        EXPECT_NE(problems.back().find(words), std::string::npos) << problems.back();
+    }
+
+    std::string CurrentDirectory() {
+        char buffer[4096] = "";
+#ifdef _WIN32
+        return _getcwd(buffer, sizeof buffer) ? buffer : "";
+#else
+        return getcwd(buffer, sizeof buffer) ? buffer : "";
+#endif
+    }
+
+    PackJob job;
+};
+
+TEST_F(PlatformFileSystemTest, CurrentDirectoryIsLeftAlone) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/a"), "a"));
+    const std::string before = CurrentDirectory();
+    ASSERT_TRUE(PackSite(true));
+    ASSERT_TRUE(MakeDir(Path("out")));
+    EXPECT_EQ(Unpack(Path("site.dat"), Path("out"), nullptr, Options()).extracted, 1);
+    EXPECT_EQ(CurrentDirectory(), before);
+    EXPECT_EQ(ReadBytes(Path("out/site/a")), "a");
+}
+
+#ifndef _WIN32
+
+TEST_F(PlatformFileSystemTest, SpecialFilesFailInsteadOfHanging) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/a"), "a"));
+    ASSERT_EQ(mkfifo(Path("site/pipe").c_str(), 0600), 0);
+    EXPECT_FALSE(PackSite());
+    ExpectFailedWith("special file");
+    RemoveTree(Path("site/pipe"));
+
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = Path("site/sock");
+    if (socketPath.size() >= sizeof address.sun_path) {
+        close(server);
+        GTEST_SKIP() << "temporary path too long for a socket";
+    }
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    problems.clear();
+    EXPECT_FALSE(PackSite());
+    close(server);
+    ExpectFailedWith("special file");
+}
+
+TEST_F(PlatformFileSystemTest, LinksToFilesPackTheirContentsLinksToFoldersAreSkipped) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(MakeDir(Path("site/sub")));
+    ASSERT_TRUE(WriteBytes(Path("site/sub/real"), "contents"));
+    ASSERT_EQ(symlink(Path("site/sub/real").c_str(), Path("site/alias").c_str()), 0);
+    // A link to its own ancestor: followed, it would never end.
+    ASSERT_EQ(symlink(Path("site").c_str(), Path("site/sub/loop").c_str()), 0);
+    EXPECT_EQ(CountFiles(Path("site")), 2);
+    ASSERT_TRUE(PackSite());
+    EXPECT_EQ(job.fileCount, 2);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("loop: symbolic link to a folder not followed"), std::string::npos);
+    ASSERT_TRUE(MakeDir(Path("out")));
+    EXPECT_EQ(Unpack(Path("site.dat"), Path("out"), nullptr, Options()).extracted, 2);
+    EXPECT_EQ(Snapshot(Path("out/site")),
+              (std::map<std::string, std::string>{
+                  {"alias", "contents"}, {"sub", "<dir>"}, {"sub/real", "contents"}}));
+}
+
+TEST_F(PlatformFileSystemTest, NamesWithBarOrLineFeedFailThePack) {
+    for (const char* name : {"a|b", "a\nb"}) {
+        SCOPED_TRACE(name);
+        RemoveTree(Path("site"));
+        ASSERT_TRUE(MakeDir(Path("site")));
+        ASSERT_TRUE(MakeDir(Path("site/sub")));
+        ASSERT_TRUE(WriteBytes(Path("site/sub/") + name, "x"));
+        problems.clear();
+        EXPECT_FALSE(PackSite());
+        ExpectFailedWith("\"|\" or a line feed");
+    }
+    // A folder's name is checked as well, even when it holds no file.
+    RemoveTree(Path("site"));
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/f"), "x"));
+    ASSERT_TRUE(MakeDir(Path("site/x|y")));
+    EXPECT_FALSE(PackSite());
+}
+
+TEST_F(PlatformFileSystemTest, ArchiveGetsTheUsualPermissions) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/a"), "a"));
+    const mode_t mask = umask(022);
+    ASSERT_TRUE(PackSite(true));
+    umask(mask);
+    struct stat st;
+    ASSERT_EQ(stat(Path("site.dat").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(PlatformFileSystemTest, AnUnreadableFolderFailsThePack) {
+    if (geteuid() == 0) GTEST_SKIP() << "root lists every folder";
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/a"), "a"));
+    ASSERT_TRUE(MakeDir(Path("site/locked")));
+    ASSERT_EQ(chmod(Path("site/locked").c_str(), 0), 0);
+    EXPECT_FALSE(PackSite());
+    chmod(Path("site/locked").c_str(), 0755);
+    ExpectFailedWith("cannot be listed");
+}
+
+#else  // _WIN32
+
+// 乗 (81 5C) and 嘰 (87 5C) end in a byte equal to "\".
+const std::string kJou = "\x81\x5c";
+const std::string kKi = "\x87\x5c";
+
+class GbkNamesTest : public PlatformFileSystemTest {
+protected:
+    void SetUp() override {
+        if (GetACP() != 936) GTEST_SKIP() << "needs the Chinese ANSI code page 936";
+        PlatformFileSystemTest::SetUp();
+    }
+};
+
+TEST_F(GbkNamesTest, TrailBytesEqualToBackslashAreNotSeparators) {
+    // A packed folder whose own name ends in such a byte, too.
+    const std::string site = "site" + kJou;
+    ASSERT_TRUE(MakeDir(Path(site)));
+    ASSERT_TRUE(MakeDir(Path(site + "/" + kKi)));
+    ASSERT_TRUE(WriteBytes(Path(site + "/" + kKi + "/" + kJou + ".txt"), "gbk"));
+    job.folder = Path(site);
+    job.archive = Path(site + ".dat");
+    job.gzip = false;
+    ASSERT_TRUE(Pack(job, nullptr, Options()));
+    const std::string manifest = "./" + site + "|[dir]\n./" + site + "/" + kKi + "|[dir]\n./" + site + "/" + kKi +
+                                 "/" + kJou + ".txt|3\n./" + site + "/" + kKi + "|[/dir]\n./" + site + "|[/dir]\n";
+    EXPECT_EQ(ReadBytes(job.archive), PlainArchive(1, manifest, "gbk"));
+
+    // Unpacked below a folder whose name ends in 5C as well.
+    const std::string out = "out" + kKi;
+    ASSERT_TRUE(MakeDir(Path(out)));
+    const UnpackResult result = Unpack(job.archive, Path(out), nullptr, Options());
+    EXPECT_EQ(result.extracted, 1);
+    EXPECT_EQ(result.failed, 0);
+    EXPECT_EQ(ReadBytes(Path(out + "/" + site + "/" + kKi + "/" + kJou + ".txt")), "gbk");
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(GbkNamesTest, ATrailByteEqualToBarFailsThePack) {
+    // 81 7C: the reader and the server peer split lines at that byte.
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/\x81\x7c.txt"), "x"));
+    EXPECT_FALSE(PackSite());
+    ExpectFailedWith("\"|\" or a line feed");
+}
+
+TEST_F(PlatformFileSystemTest, HiddenFilesArePackedAndOverwritten) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/secret"), "hidden"));
+    ASSERT_TRUE(SetFileAttributesA(Path("site/secret").c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+    ASSERT_TRUE(PackSite());
+    EXPECT_EQ(job.fileCount, 1);
+    ASSERT_TRUE(MakeDir(Path("out")));
+    ASSERT_TRUE(MakeDir(Path("out/site")));
+    ASSERT_TRUE(WriteBytes(Path("out/site/secret"), "older and longer"));
+    ASSERT_TRUE(SetFileAttributesA(Path("out/site/secret").c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const UnpackResult result = Unpack(Path("site.dat"), Path("out"), nullptr, Options());
+    EXPECT_EQ(result.extracted, 1);
+    EXPECT_EQ(ReadBytes(Path("out/site/secret")), "hidden");
+}
+
+TEST_F(PlatformFileSystemTest, AFileHeldOpenFailsThePack) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/a"), "a"));
+    ASSERT_TRUE(WriteBytes(Path("site/busy"), "being written"));
+    ASSERT_TRUE(WriteBytes(Path("site.dat"), "old"));
+    HANDLE holder = CreateFileA(Path("site/busy").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(PackSite());
+    CloseHandle(holder);
+    EXPECT_EQ(ReadBytes(Path("site.dat")), "old");
+    ASSERT_FALSE(problems.empty());
+    EXPECT_NE(problems.back().find("busy: cannot be opened"), std::string::npos) << problems.back();
+    problems.clear();
+    EXPECT_TRUE(PackSite());
+}
+
+#endif
+
+}  // namespace
+}  // namespace test
+}  // namespace torvan
