@@ -48,7 +48,8 @@ int RunPack(const Request& request)
         return 1;
     }
 
-    console.Say("packed " + std::to_string(job.fileCount) + " files into " + job.archive);
+    console.Say("packed " + std::to_string(job.fileCount) + (job.fileCount == 1 ? " file" : " files") +
+                " into " + job.archive);
     return 0;
 }
 

@@ -12,6 +12,9 @@ status=0
 echo "== native tests"
 ctest --test-dir build --output-on-failure --timeout 900 || status=1
 
+echo "== fuzzing the archive reader (60 s)"
+bash tests/fuzz/run.sh 60 || status=1
+
 source scripts/wine-env.sh
 wine_prefix_ready || exit 1
 wine_display_ready || exit 1
@@ -21,6 +24,9 @@ for dir in build-win64 build-win32; do
   echo "== Windows tests ($dir, under Wine)"
   ctest --test-dir "$dir" --output-on-failure --timeout 900 || status=1
 done
+
+echo "== interop: archives between the Linux and the Windows builds"
+bash scripts/interop.sh build build-win64 build-win32 || status=1
 
 # The Windows tests leave screenshots as BMP files; PNG is what people look at.
 shopt -s nullglob

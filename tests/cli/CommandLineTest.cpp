@@ -3,6 +3,10 @@
 #include "CommandLine.h"
 #include "LocalPaths.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace torvan::cli;
 
 namespace {
@@ -79,6 +83,7 @@ TEST(CommandLine, RefusesWhatItCannotMeanWithAReason)
     EXPECT_NE(Refusal({"list", "a", "-o", "x"}).find("'-o'"), std::string::npos);
 }
 
+#ifndef _WIN32
 TEST(LocalPaths, FolderBecomesAbsoluteWithoutDotsOrTrailingSeparators)
 {
     EXPECT_EQ(AbsoluteFolder("/srv/www/site/"), "/srv/www/site");
@@ -99,4 +104,29 @@ TEST(LocalPaths, DefaultArchiveStandsBesideTheFolder)
     EXPECT_EQ(DefaultArchivePath("/srv/www/site", true), "/srv/www/site.dat");
     EXPECT_EQ(LastComponent("/srv/www/site"), "site");
     EXPECT_EQ(LastComponent("/"), "");
+    EXPECT_EQ(FolderOf("/srv/www/site.dat.gz"), "/srv/www");
+    EXPECT_EQ(FolderOf("/site.dat.gz"), "/");
+    EXPECT_EQ(FolderOf("site.dat.gz"), ".");
 }
+#else
+TEST(LocalPaths, FolderBecomesAbsoluteWithoutDotsOrTrailingSeparators)
+{
+    EXPECT_EQ(AbsoluteFolder("C:\\srv\\.\\www\\..\\site\\\\"), "C:\\srv\\site");
+    EXPECT_EQ(AbsoluteFolder("C:\\"), "C:\\");
+    EXPECT_EQ(LastComponent("C:\\srv\\site"), "site");
+    EXPECT_EQ(LastComponent("C:\\"), "");
+    EXPECT_EQ(FolderOf("C:\\srv\\site.dat.gz"), "C:\\srv");
+    EXPECT_EQ(FolderOf("C:\\site.dat.gz"), "C:\\");
+    EXPECT_EQ(DefaultArchivePath("C:\\srv\\site", false), "C:\\srv\\site.dat.gz");
+}
+
+TEST(LocalPaths, SecondByteOfAChineseCharacterIsNoSeparator)
+{
+    if (GetACP() != 936) GTEST_SKIP() << "needs code page 936";
+    // 0x81 0x5C is one GBK character whose second byte is the backslash code.
+    const std::string name = "\x81\x5c";
+    EXPECT_EQ(LastComponent("C:\\srv\\" + name), name);
+    EXPECT_EQ(AbsoluteFolder("C:\\srv\\" + name), "C:\\srv\\" + name);
+    EXPECT_EQ(FolderOf("C:\\srv\\" + name + "\\x.gz"), "C:\\srv\\" + name);
+}
+#endif
