@@ -32,6 +32,9 @@ samples="$SCRATCH/samples.tsv"
 measure() {
   local set="$1" op="$2" tool="$3"; shift 3
   local log="$work/time.log"
+  # Dirty pages of the previous step would otherwise be written out on
+  # this step's time.
+  sync
   if ! /usr/bin/time -v -o "$log" "$@" >/dev/null 2>"$work/stderr.log"; then
     echo "bench: failed: $*" >&2; cat "$work/stderr.log" >&2; exit 1
   fi

@@ -201,3 +201,23 @@ TEST(PackUnpack, HelpExplainsBothCommandsAndLinks)
                              "--quiet", "Symbolic links"})
         EXPECT_TRUE(Contains(r.out, part)) << part;
 }
+
+TEST(PackUnpack, LinksToFilesPackTheirContentsLinksToFoldersAreSkippedAloud)
+{
+    TempTree t;
+    WriteFile(t / "site/a.txt", "hello");
+    WriteFile(t / "elsewhere/b.txt", "outside");
+    ASSERT_EQ(symlink((t / "elsewhere/b.txt").c_str(), (t / "site/b-link.txt").c_str()), 0);
+    ASSERT_EQ(symlink((t / "elsewhere").c_str(), (t / "site/folder-link").c_str()), 0);
+
+    RunResult pack = RunTool({"pack", t / "site"});
+    EXPECT_EQ(pack.exitCode, 0) << pack.err;
+    EXPECT_TRUE(Contains(pack.err, t / "site/folder-link")) << pack.err;
+
+    MakeFolders(t / "out");
+    RunResult unpack = RunTool({"unpack", t / "site.dat.gz", "-C", t / "out"});
+    EXPECT_EQ(unpack.LastLine(), "extracted 2, failed 0");
+    std::map<std::string, std::string> expected = {
+        {"site", "<dir>"}, {"site/a.txt", "hello"}, {"site/b-link.txt", "outside"}};
+    EXPECT_EQ(Snapshot(t / "out"), expected);
+}

@@ -52,9 +52,16 @@ struct Sandbox {
     }
 };
 
+void RemoveTree(const std::string& path);
+
 Sandbox& TheSandbox()
 {
     static Sandbox sandbox;
+    static bool cleanupRegistered = false;
+    if (!cleanupRegistered) {
+        cleanupRegistered = true;
+        std::atexit([] { RemoveTree(TheSandbox().base); });
+    }
     return sandbox;
 }
 
