@@ -50,6 +50,7 @@ bool ListArchive(const std::string& archive,
                  const std::function<void(const ArchiveEntry&)>& onEntry,
                  const EngineOptions& options) {
     EngineContext context(options);
+    if (context.fs.KindOf(archive) != ItemKind::File) return false;
     gzFile gz = gzopen(archive.c_str(), "rb");
     if (!gz) return false;
     int manifestLength = 0;

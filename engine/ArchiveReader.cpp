@@ -92,12 +92,12 @@ public:
             m_context.Problem(archiveName, "cannot be created");
             return false;
         }
-        if (size > 0 && !CopyPayload(start, size, out.Get())) {
+        bool written = size <= 0 || CopyPayload(start, size, out.Get());
+        if (!out.Close()) written = false;
+        if (!written) {
+            // A cut-off file would pass for the real one: it goes.
             m_context.Problem(archiveName, "write failed (disk full?)");
-            return false;
-        }
-        if (!out.Close()) {
-            m_context.Problem(archiveName, "write failed (disk full?)");
+            m_fs.Delete(path);
             return false;
         }
         return true;
@@ -171,6 +171,10 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
     const ItemKind kind = fs.KindOf(destination);
     if (kind != ItemKind::Folder && kind != ItemKind::FolderLink) {
         context.Problem(destination, "destination is not an existing folder");
+        return result;
+    }
+    if (fs.KindOf(archive) != ItemKind::File) {
+        context.Problem(archive, "archive not found");
         return result;
     }
     ScratchFile scratch(fs);

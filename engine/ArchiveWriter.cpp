@@ -6,6 +6,7 @@
 
 #include "ArchiveFormat.h"
 #include "EngineContext.h"
+#include "GzipInPlace.h"
 #include "NameCodec.h"
 #include "ScopedFile.h"
 
@@ -152,7 +153,7 @@ private:
                 got = static_cast<long long>(want);
             }
             if (!m_fs.Write(m_scratch, m_buffer.data(), static_cast<std::size_t>(got))) {
-                m_context.Problem(path, "write to the scratch file failed (disk full?)");
+                m_context.Problem(path, "write to the scratch file in the temporary folder failed (disk full?)");
                 return false;
             }
             remaining -= got;
@@ -171,33 +172,33 @@ private:
 
 // Writes preamble, manifest and the spooled payload into `target`.
 bool WritePlainArchive(const EngineContext& context, const std::string& header,
-                       const std::string& payload, const std::string& target) {
+                       const std::string& payload, const std::string& target, const std::string& shownAs) {
     FileSystem& fs = context.fs;
     ScopedHandle in(fs, fs.OpenRead(payload));
     ScopedHandle out(fs, fs.CreateWrite(target));
     if (!in.IsOpen() || !out.IsOpen()) {
-        context.Problem(target, "cannot be created");
+        context.Problem(shownAs, "cannot be created");
         return false;
     }
     if (!fs.Write(out.Get(), header.data(), header.size())) {
-        context.Problem(target, "write failed (disk full?)");
+        context.Problem(shownAs, "write failed (disk full?)");
         return false;
     }
     std::vector<char> buffer(kCopyBufferSize);
     for (;;) {
         const long long got = fs.Read(in.Get(), buffer.data(), buffer.size());
         if (got < 0) {
-            context.Problem(payload, "read of the scratch file failed");
+            context.Problem(shownAs, "read of the scratch file failed");
             return false;
         }
         if (got == 0) break;
         if (!fs.Write(out.Get(), buffer.data(), static_cast<std::size_t>(got))) {
-            context.Problem(target, "write failed (disk full?)");
+            context.Problem(shownAs, "write failed (disk full?)");
             return false;
         }
     }
     if (!out.Close()) {
-        context.Problem(target, "write failed (disk full?)");
+        context.Problem(shownAs, "write failed (disk full?)");
         return false;
     }
     return true;
@@ -243,7 +244,7 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
         FolderSpooler spooler(context, job, progress, spool.Get());
         if (!spooler.AddFolder(folder, ParentDirectory(folder, fs.Style()))) return false;
         if (!spool.Close()) {
-            context.Problem(payload.Path(), "write to the scratch file failed (disk full?)");
+            context.Problem(payload.Path(), "write to the scratch file in the temporary folder failed (disk full?)");
             return false;
         }
         manifest = spooler.Manifest();
@@ -262,9 +263,9 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
         context.Problem(job.archive, "cannot create a file in the archive's folder");
         return false;
     }
-    if (!WritePlainArchive(context, header, payload.Path(), assembled.Path())) return false;
+    if (!WritePlainArchive(context, header, payload.Path(), assembled.Path(), job.archive)) return false;
     payload.Discard();
-    if (job.gzip && !GzipInPlace(assembled.Path(), options)) return false;
+    if (job.gzip && !GzipFileInPlace(context, assembled.Path(), job.archive)) return false;
     if (!fs.Replace(assembled.Path(), job.archive)) {
         context.Problem(job.archive, "cannot be created or replaced");
         return false;

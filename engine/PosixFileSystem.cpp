@@ -9,19 +9,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 #include "FileSystem.h"
 
 namespace torvan {
 namespace {
-
-mode_t CurrentUmask() {
-    const mode_t mask = umask(022);
-    umask(mask);
-    return mask;
-}
 
 ItemKind KindOfStat(const struct stat& st) {
     if (S_ISREG(st.st_mode)) return ItemKind::File;
@@ -116,22 +112,39 @@ public:
     bool MakeFolder(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
 
     bool CreateScratchFile(const std::string& folder, std::string& path) override {
-        std::string dir = folder;
-        if (dir.empty()) {
+        if (folder.empty()) {
+            // Private to this user: it holds copies of the files being packed.
             const char* tmp = getenv("TMPDIR");
-            dir = tmp && *tmp ? tmp : "/tmp";
+            const std::string pattern = JoinPath(tmp && *tmp ? tmp : "/tmp", "TVNXXXXXX", Style());
+            std::vector<char> name(pattern.begin(), pattern.end());
+            name.push_back('\0');
+            const int fd = mkstemp(name.data());
+            if (fd < 0) return false;
+            close(fd);
+            path = name.data();
+            return true;
         }
-        std::string pattern = JoinPath(dir, "TVNXXXXXX", Style());
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        const int fd = mkstemp(name.data());
-        if (fd < 0) return false;
-        // A scratch file beside its target becomes that target (an archive),
-        // so it gets the permissions a newly created file would get.
-        if (!folder.empty()) fchmod(fd, 0666 & ~CurrentUmask());
-        close(fd);
-        path = name.data();
-        return true;
+        // Beside its target it becomes that target (an archive), so it is
+        // created with the permissions any new file gets under the umask.
+        static std::atomic<unsigned> serial{0};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            unsigned long long seed = static_cast<unsigned long long>(getpid()) * 1000003u +
+                                      static_cast<unsigned long long>(time(nullptr)) * 7919u + serial++;
+            std::string name = "TVN";
+            for (int i = 0; i < 6; ++i) {
+                name += "0123456789abcdefghijklmnopqrstuvwxyz"[seed % 36];
+                seed /= 36;
+            }
+            const std::string candidate = JoinPath(folder, name, Style());
+            const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0) {
+                close(fd);
+                path = candidate;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
     }
 
     bool Replace(const std::string& from, const std::string& to) override {

@@ -269,6 +269,7 @@ TEST_F(ArchiveReaderTest, AFailedWriteCountsTheEntryAsFailed) {
     const std::string manifest = "./s|[dir]\n./s/a|2\n./s/victim|3\n./s/b|2\n./s|[/dir]\n";
     ExpectCounts(UnpackBytes(PlainArchive(3, manifest, "aavvvbb"), nullptr, options), 2, 1);
     EXPECT_EQ(ReadBytes(Path("out/s/b")), "bb");
+    EXPECT_FALSE(Exists(Path("out/s/victim")));
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("write failed"), std::string::npos);
 }
