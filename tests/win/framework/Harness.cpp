@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "OperationProgress.h"
+#include "Screenshot.h"
 #include "Text.h"
 
 namespace harness {
@@ -130,10 +131,23 @@ LRESULT RecordingWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) 
     return CWnd::WindowProc(message, wParam, lParam);
 }
 
-bool RunWorkerToEnd(RecordingWindow& window, DWORD threadId) {
+// A worker's box paints on the worker's thread, which puts its pixels on
+// the screen only when its own message loop is idle; give it a moment so the
+// picture shows the finished box. Cosmetic: nothing is asserted on it.
+static void SaveBoxScreenshot(HWND box, const std::string& name) {
+    DWORD_PTR ignored = 0;
+    ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    ::SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_BLOCK, kPatience, &ignored);
+    DWORD start = ::GetTickCount();
+    PumpUntil([&] { return ::GetTickCount() - start >= 300; });
+    testing_win::SaveWindowScreenshot(box, name);
+}
+
+bool RunWorkerToEnd(RecordingWindow& window, DWORD threadId, const std::string& screenshot) {
     return PumpUntil([&] {
         if (HWND box = FindThreadDialog(threadId)) {
             window.log.push_back({0, 0, ReadBox(box)});
+            if (!screenshot.empty()) SaveBoxScreenshot(box, screenshot);
             PressOk(box);
             // Wait for this box to go, so it is not read twice.
             PumpUntil([&] { return !::IsWindow(box) || !::IsWindowVisible(box); });

@@ -62,8 +62,9 @@ protected:
 };
 
 // Waits for the worker thread `threadId` to notify `window` until it ends,
-// pressing OK on every box it shows (recorded in the log). False on timeout.
-bool RunWorkerToEnd(RecordingWindow& window, DWORD threadId);
+// pressing OK on every box it shows (recorded in the log, and saved as a
+// screenshot when a name is given). False on timeout.
+bool RunWorkerToEnd(RecordingWindow& window, DWORD threadId, const std::string& screenshot = "");
 
 // A folder under the temporary folder, removed with everything in it.
 class TempFolder {

@@ -49,7 +49,7 @@ protected:
 
     // Starts the worker as the main window does and waits for its last word.
     template <class Thread, class Fill>
-    bool Run(Fill fill) {
+    bool Run(Fill fill, const std::string& screenshot = "") {
         Thread* thread = AfxBeginThread<Thread>(0, 0, CREATE_SUSPENDED);
         if (!thread) return false;
         fill(*thread);
@@ -59,26 +59,31 @@ protected:
         ::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(), &handle, 0, FALSE,
                           DUPLICATE_SAME_ACCESS);
         ResumeUntilRunning(thread->m_hThread);
-        bool ended = harness::RunWorkerToEnd(window, id);
+        bool ended = harness::RunWorkerToEnd(window, id, screenshot);
         // The thread ends right after its last notification.
         bool gone = harness::PumpUntil([&] { return ::WaitForSingleObject(handle, 0) == WAIT_OBJECT_0; });
         ::CloseHandle(handle);
         return ended && gone;
     }
 
-    bool Pack(const std::string& folder, const std::string& archive, BOOL gzip = TRUE) {
-        return Run<CZipThread>([&](CZipThread& t) {
-            t.m_strFolder = folder;
-            t.m_strArchive = archive;
-            t.m_bGzip = gzip;
-        });
+    bool Pack(const std::string& folder, const std::string& archive, BOOL gzip = TRUE,
+              const std::string& screenshot = "") {
+        return Run<CZipThread>(
+            [&](CZipThread& t) {
+                t.m_strFolder = folder;
+                t.m_strArchive = archive;
+                t.m_bGzip = gzip;
+            },
+            screenshot);
     }
 
-    bool Unpack(const std::string& archive, const std::string& destination) {
-        return Run<CUnzipThread>([&](CUnzipThread& t) {
-            t.m_strArchive = archive;
-            t.m_strDestination = destination;
-        });
+    bool Unpack(const std::string& archive, const std::string& destination, const std::string& screenshot = "") {
+        return Run<CUnzipThread>(
+            [&](CUnzipThread& t) {
+                t.m_strArchive = archive;
+                t.m_strDestination = destination;
+            },
+            screenshot);
     }
 
     RecordingWindow window;
@@ -90,7 +95,7 @@ protected:
 TEST_F(Workers, PackOf25FilesReportsAtEveryTenthAndShowsTheSuccessBox) {
     temp.AddFiles("site", 25);
     std::string archive = temp.Join("site.dat.gz");
-    ASSERT_TRUE(Pack(temp.Join("site"), archive));
+    ASSERT_TRUE(Pack(temp.Join("site"), archive, TRUE, "pack-succeeded-box"));
 
     EXPECT_EQ(Codes(window), (Sequence{{OPN_PROGRESS, 40}, {OPN_PROGRESS, 80}, {OPN_COMPLETE, 0},
                                        {0, 0}, {OPN_FINISHED, 0}}));
@@ -121,7 +126,7 @@ TEST_F(Workers, PackOfAnEmptyFolderSendsOnlyFailed) {
 TEST_F(Workers, UnpackOfANonArchiveReportsCompleteTheFailureBoxFinished) {
     temp.AddFile("notes.dat", "this is not an archive at all");
     ::CreateDirectoryA(temp.Join("out").c_str(), nullptr);
-    ASSERT_TRUE(Unpack(temp.Join("notes.dat"), temp.Join("out")));
+    ASSERT_TRUE(Unpack(temp.Join("notes.dat"), temp.Join("out"), "unpack-failed-box"));
 
     EXPECT_EQ(Codes(window), (Sequence{{OPN_COMPLETE, 0}, {0, 0}, {OPN_FINISHED, 0}}));
     const harness::BoxReading* box = OnlyBox(window);
@@ -146,7 +151,7 @@ TEST_F(Workers, RoundTripThroughAChineseFolderNamesItInBothBoxes) {
     ::CreateDirectoryA(destination.c_str(), nullptr);
     char before[MAX_PATH] = {};
     ::GetCurrentDirectoryA(MAX_PATH, before);
-    ASSERT_TRUE(Unpack(archive, destination));
+    ASSERT_TRUE(Unpack(archive, destination, "unpack-succeeded-box"));
 
     EXPECT_EQ(Codes(window), (Sequence{{OPN_PROGRESS, 83}, {OPN_COMPLETE, 0}, {0, 0}, {OPN_FINISHED, 0}}));
     const harness::BoxReading* box = OnlyBox(window);
