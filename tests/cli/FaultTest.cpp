@@ -123,6 +123,13 @@ TEST(Faults, DiskFillsWhileUnpacking)
         EXPECT_EQ(r.exitCode, 2) << r.err;
         EXPECT_EQ(r.LastLine(), "extracted 1, failed 2");
         EXPECT_TRUE(Contains(r.err, "./site/")) << r.err;
+        // The one written is whole; the failed ones are not left cut short.
+        std::vector<std::string> files;
+        for (const auto& [name, contents] : Snapshot(t / "small/site")) {
+            files.push_back(name);
+            EXPECT_EQ(contents, ReadFile(t / "site/" + name)) << name;
+        }
+        EXPECT_EQ(files.size(), 1u);
         EXPECT_TRUE(Names(t / "tmp").empty());
         EXPECT_EQ(ReadFile(t / "site.dat.gz"), archive);
     }
