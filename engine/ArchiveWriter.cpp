@@ -20,8 +20,8 @@ int CountFilesIn(FileSystem& fs, const std::string& folder) {
     for (const FolderItem& item : items) {
         if (item.kind == ItemKind::Folder)
             count += CountFilesIn(fs, JoinPath(folder, item.name, fs.Style()));
-        else if (item.kind != ItemKind::FolderLink)
-            ++count;   // special files too: the walk refuses them by name
+        else if (item.kind == ItemKind::File || item.kind == ItemKind::Special)
+            ++count;   // special files too: the walk then fails on them
     }
     return count;
 }
@@ -52,6 +52,12 @@ public:
         }
         for (const FolderItem& item : items) {
             const std::string path = JoinPath(folder, item.name, m_fs.Style());
+            // The ANSI listing shows characters outside the code page as
+            // "?", which no real Windows name contains.
+            if (m_fs.Style().windows && item.name.find('?') != std::string::npos) {
+                m_context.Problem(path, "name has characters outside the system code page");
+                return false;
+            }
             switch (item.kind) {
             case ItemKind::Folder:
                 if (!AddFolder(path, parent)) return false;
@@ -59,10 +65,14 @@ public:
             case ItemKind::FolderLink:
                 m_context.Problem(path, "symbolic link to a folder not followed; skipped");
                 break;
+            case ItemKind::Missing:
+                // A link to nothing holds no data; gone is gone.
+                m_context.Problem(path, "symbolic link to nothing (or a file that vanished); skipped");
+                break;
             case ItemKind::Special:
                 m_context.Problem(path, "special file (FIFO, socket or device) cannot be packed");
                 return false;
-            default:
+            case ItemKind::File:
                 if (!AddFile(path, parent)) return false;
                 break;
             }

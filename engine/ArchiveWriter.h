@@ -17,7 +17,8 @@ struct PackJob {
 
 // Success or failure; on failure nothing new stands at job.archive.
 // Symbolic links to files are packed as the files they point at; links to
-// folders are skipped (with a problem report), so a tree can never loop.
+// folders are skipped (with a problem report), so a tree can never loop,
+// and so are links that lead nowhere.
 bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options = {});
 
 // Files below the folder at any depth; folders and links to folders are

@@ -116,6 +116,19 @@ static bool ClimbsUp(const std::string& component, const PathStyle& style) {
     return dots >= 2;
 }
 
+// CON, NUL, COM1... name devices in every folder on Windows, extension or
+// not: a file of that name would be written to the device instead.
+static bool IsDeviceName(const std::string& component) {
+    std::string base = component.substr(0, component.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
+        base == "CONOUT$")
+        return true;
+    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+           base[3] >= '1' && base[3] <= '9';
+}
+
 bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
                           std::vector<std::string>& components, std::string& why) {
     components.clear();
@@ -134,10 +147,12 @@ bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
     }
     std::string::size_type start = 0;
     bool unsafe = false;
+    bool device = false;
     auto take = [&](std::string::size_type end) {
         if (end > start) {
             std::string component = name.substr(start, end - start);
             if (ClimbsUp(component, style)) unsafe = true;
+            if (windows && IsDeviceName(component)) device = true;
             if (component != ".") components.push_back(component);
         }
         start = end + 1;
@@ -149,8 +164,8 @@ bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
         if (separator) take(at);
     });
     take(name.size());
-    if (unsafe) {
-        why = "name with a \"..\" component refused";
+    if (unsafe || device) {
+        why = unsafe ? "name with a \"..\" component refused" : "device name (CON, NUL, COM1...) refused";
         components.clear();
         return false;
     }

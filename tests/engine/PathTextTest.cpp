@@ -87,12 +87,15 @@ TEST(PathText, NamesLeadingOutsideAreRefused) {
         }
     }
     for (const std::string name : {"\\x", "\\\\server\\share\\x", "C:x", "./C:\\x", "./a:stream",
-                                   "./..\\x", "./a\\..\\..\\x", "./.../x", "./.. /x", "./ ../x"}) {
+                                   "./..\\x", "./a\\..\\..\\x", "./.../x", "./.. /x", "./ ../x",
+                                   "./con", "./a/NUL.txt", "./Com1 .log/x", "./lpt9"}) {
         SCOPED_TRACE(name);
         EXPECT_NE(Split(name, Gbk)[0].find("refused"), std::string::npos);
     }
+    EXPECT_EQ(Split("./console/com10/lpt0", Gbk), (std::vector<std::string>{"console", "com10", "lpt0"}));
     // The same bytes are harmless names on POSIX.
     EXPECT_EQ(Split("./a:b", Posix), std::vector<std::string>{"a:b"});
+    EXPECT_EQ(Split("./con", Posix), std::vector<std::string>{"con"});
     EXPECT_EQ(Split("./.../x", Posix), (std::vector<std::string>{"...", "x"}));
     // 乗 followed by "." is not "\.." .
     EXPECT_EQ(Split("./a" + kJou + "..", Gbk), std::vector<std::string>{"a" + kJou + ".."});

@@ -1,6 +1,8 @@
 // What each platform's file system brings to packing: on POSIX special
 // files, links and names the manifest cannot hold; on Windows double-byte
 // names whose trail byte is "\", hidden files and files held open.
+#include <algorithm>
+
 #include "TestSupport.h"
 
 #ifdef _WIN32
@@ -90,11 +92,15 @@ TEST_F(PlatformFileSystemTest, LinksToFilesPackTheirContentsLinksToFoldersAreSki
     ASSERT_EQ(symlink(Path("site/sub/real").c_str(), Path("site/alias").c_str()), 0);
     // A link to its own ancestor: followed, it would never end.
     ASSERT_EQ(symlink(Path("site").c_str(), Path("site/sub/loop").c_str()), 0);
+    ASSERT_EQ(symlink(Path("nothing").c_str(), Path("site/dangling").c_str()), 0);
     EXPECT_EQ(CountFiles(Path("site")), 2);
     ASSERT_TRUE(PackSite());
     EXPECT_EQ(job.fileCount, 2);
-    ASSERT_EQ(problems.size(), 1u);
-    EXPECT_NE(problems[0].find("loop: symbolic link to a folder not followed"), std::string::npos);
+    EXPECT_EQ(job.filesDone, 2);
+    ASSERT_EQ(problems.size(), 2u);
+    std::sort(problems.begin(), problems.end());
+    EXPECT_NE(problems[0].find("dangling: symbolic link to nothing"), std::string::npos);
+    EXPECT_NE(problems[1].find("loop: symbolic link to a folder not followed"), std::string::npos);
     ASSERT_TRUE(MakeDir(Path("out")));
     EXPECT_EQ(Unpack(Path("site.dat"), Path("out"), nullptr, Options()).extracted, 2);
     EXPECT_EQ(Snapshot(Path("out/site")),
@@ -178,6 +184,14 @@ TEST_F(GbkNamesTest, TrailBytesEqualToBackslashAreNotSeparators) {
     EXPECT_EQ(result.extracted, 1);
     EXPECT_EQ(result.failed, 0);
     EXPECT_EQ(ReadBytes(Path(out + "/" + site + "/" + kKi + "/" + kJou + ".txt")), "gbk");
+
+    // zlib opens the compressed archive by its ANSI name as well.
+    job.archive = Path(site + ".dat.gz");
+    job.gzip = true;
+    ASSERT_TRUE(Pack(job, nullptr, Options()));
+    RemoveTree(Path(out + "/" + site));
+    EXPECT_EQ(Unpack(job.archive, Path(out), nullptr, Options()).extracted, 1);
+    EXPECT_EQ(ReadBytes(Path(out + "/" + site + "/" + kKi + "/" + kJou + ".txt")), "gbk");
     EXPECT_TRUE(problems.empty());
 }
 
@@ -187,6 +201,20 @@ TEST_F(GbkNamesTest, ATrailByteEqualToBarFailsThePack) {
     ASSERT_TRUE(WriteBytes(Path("site/\x81\x7c.txt"), "x"));
     EXPECT_FALSE(PackSite());
     ExpectFailedWith("\"|\" or a line feed");
+}
+
+TEST_F(GbkNamesTest, ANameOutsideTheCodePageFailsThePack) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    wchar_t wide[MAX_PATH];
+    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, Path("site").c_str(), -1, wide, MAX_PATH), 0);
+    // Thai ko kai has no form in code page 936.
+    const std::wstring name = std::wstring(wide) + L"\\\x0e01.txt";
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    EXPECT_FALSE(PackSite());
+    ExpectFailedWith("outside the system code page");
+    DeleteFileW(name.c_str());
 }
 
 TEST_F(PlatformFileSystemTest, HiddenFilesArePackedAndOverwritten) {
