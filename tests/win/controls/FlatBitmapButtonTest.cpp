@@ -192,6 +192,30 @@ TEST_F(FlatBitmapButtonTest, ResultCodes) {
     EXPECT_EQ(CaptureClient(button.m_hWnd).At(img.x + 13, img.y + 2), kGreen);
 }
 
+TEST_F(FlatBitmapButtonTest, OneHandleForBothStatesIsMaskedOnceAndOwnedOnce) {
+    HBITMAP tick = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TICK_REST),
+                                                     IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    ASSERT_NE(tick, nullptr);
+    CFlatBitmapButton& button = dlg->m_btnTick;
+    EXPECT_EQ(button.SetImagePair(tick, kWhite, tick, kWhite), 0u);
+    // Masked a second time, its already blackened white would paint black.
+    POINT img = ImageOrigin(button.m_hWnd, 14, false);
+    ClientPixels px = CaptureClient(button.m_hWnd);
+    EXPECT_EQ(px.At(img.x, img.y), kRestFace);
+    EXPECT_EQ(px.At(img.x + 13, img.y + 2), kGreen);
+    EXPECT_EQ(::GetObjectType(tick), static_cast<DWORD>(OBJ_BITMAP));
+    button.SetImagePair(nullptr, 0, nullptr, 0);
+    EXPECT_EQ(::GetObjectType(tick), 0u);  // gone with the images it belonged to
+
+    // A rest image handed over without a hot one is still disposed of.
+    HBITMAP rest = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_TICK_REST),
+                                                     IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    ASSERT_NE(rest, nullptr);
+    EXPECT_EQ(button.SetImagePair(nullptr, kWhite, rest, kWhite), 0u);
+    EXPECT_EQ(::GetObjectType(rest), 0u);
+    EXPECT_EQ(CaptureClient(button.m_hWnd).Count(ClientRect(button.m_hWnd), kGreen), 0);
+}
+
 TEST_F(FlatBitmapButtonTest, DraggingOntoAButtonDoesNotMakeItHot) {
     CFlatBitmapButton& button = dlg->m_btnTick;
     RECT rc;
