@@ -23,7 +23,6 @@ class ProbeThread : public CWinThread {
 public:
     Observations* seen = nullptr;
     int m_nField = 0;
-    BOOL runLoop = FALSE;
 
     ~ProbeThread() override {
         if (seen && seen->deleted) ::SetEvent(seen->deleted);
@@ -33,11 +32,11 @@ public:
         seen->sawItselfAsCurrent = AfxGetThread() == this;
         seen->mainWnd = GetMainWnd();
         seen->fieldSeen = m_nField;
-        return runLoop;
+        return FALSE;
     }
     int ExitInstance() override {
         seen->exited = true;
-        return 7;
+        return 0;
     }
 };
 
@@ -85,25 +84,5 @@ TEST(WinThread, ResumeRuleCopesWithExtraSuspensions) {
     ResumeUntilRunning(handle);
     ASSERT_EQ(::WaitForSingleObject(handle, harness::kPatience), WAIT_OBJECT_0);
     EXPECT_TRUE(seen.ranInitInstance);
-    delete thread;
-}
-
-TEST(WinThread, MessageLoopRunsWhenInitInstanceAsksAndEndsWithExitInstance) {
-    Observations seen;
-    ProbeThread* thread = AfxBeginThread<ProbeThread>(0, 0, CREATE_SUSPENDED);
-    ASSERT_NE(thread, nullptr);
-    thread->seen = &seen;
-    thread->runLoop = TRUE;
-    thread->m_bAutoDelete = FALSE;
-    DWORD id = thread->m_nThreadID;
-    ResumeUntilRunning(thread->m_hThread);
-    // The loop's queue exists once the thread runs; keep posting until it lands.
-    bool quitPosted = harness::PumpUntil([&] { return ::PostThreadMessageW(id, WM_QUIT, 0, 0) != FALSE; });
-    ASSERT_TRUE(quitPosted);
-    ASSERT_EQ(::WaitForSingleObject(thread->m_hThread, harness::kPatience), WAIT_OBJECT_0);
-    DWORD exitCode = 0;
-    ::GetExitCodeThread(thread->m_hThread, &exitCode);
-    EXPECT_EQ(exitCode, 7u);
-    EXPECT_TRUE(seen.exited);
     delete thread;
 }

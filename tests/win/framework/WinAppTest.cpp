@@ -6,7 +6,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "Harness.h"
 #include "TestApp.h"
 
 TEST(WinApp, StartHookRunsOnceWithTheRawCommandLine) {
@@ -20,12 +19,4 @@ TEST(WinApp, StartHookRunsOnceWithTheRawCommandLine) {
     // The progress bar's class exists, so dialog templates can use it.
     WNDCLASSEXW info = {sizeof(info)};
     EXPECT_TRUE(::GetClassInfoExW(nullptr, PROGRESS_CLASSW, &info));
-}
-
-TEST(WinApp, MainWindowIsTheApplicationsUnlessTheThreadHasItsOwn) {
-    harness::RecordingWindow window;
-    AfxGetApp()->m_pMainWnd = &window;
-    EXPECT_EQ(AfxGetMainWnd(), &window);
-    AfxGetApp()->m_pMainWnd = nullptr;
-    EXPECT_EQ(AfxGetMainWnd(), nullptr);
 }
