@@ -2,8 +2,6 @@
 
 #include <zlib.h>
 
-#include <vector>
-
 #include "ArchiveFormat.h"
 #include "EngineContext.h"
 #include "NameCodec.h"
@@ -25,25 +23,6 @@ long long GzReadUpTo(gzFile gz, char* buffer, std::size_t size) {
     return static_cast<long long>(total);
 }
 
-// The preamble and the manifest bytes actually present: the manifest grows
-// with the data found, never with the length the preamble announces.
-bool ReadHead(gzFile gz, int& manifestLength, std::string& manifest) {
-    char preamble[kPreambleSize] = {};
-    int total = 0;
-    if (GzReadUpTo(gz, preamble, sizeof preamble) < 0) return false;
-    if (!ParsePreamble(preamble, total, manifestLength)) return false;
-    std::vector<char> chunk(kCopyBufferSize);
-    while (manifest.size() < static_cast<std::size_t>(manifestLength)) {
-        std::size_t want = static_cast<std::size_t>(manifestLength) - manifest.size();
-        if (want > chunk.size()) want = chunk.size();
-        const long long got = GzReadUpTo(gz, chunk.data(), want);
-        if (got < 0) return false;
-        if (got == 0) break;
-        manifest.append(chunk.data(), static_cast<std::size_t>(got));
-    }
-    return true;
-}
-
 }  // namespace
 
 bool ListArchive(const std::string& archive,
@@ -53,15 +32,25 @@ bool ListArchive(const std::string& archive,
     if (context.fs.KindOf(archive) != ItemKind::File) return false;
     gzFile gz = gzopen(archive.c_str(), "rb");
     if (!gz) return false;
+    char preamble[kPreambleSize] = {};
+    int total = 0;
     int manifestLength = 0;
-    std::string manifest;
-    const bool readable = ReadHead(gz, manifestLength, manifest);
-    gzclose(gz);
-    if (!readable) return false;
+    if (GzReadUpTo(gz, preamble, sizeof preamble) < 0 || !ParsePreamble(preamble, total, manifestLength)) {
+        gzclose(gz);
+        return false;
+    }
 
-    ManifestParser parser(manifest, manifestLength);
+    // Lines are reported as they are read. Compressed data that turns out
+    // corrupt further on ends the listing like the end of the data would.
+    bool corrupt = false;
+    ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
+        const long long got = corrupt ? 0 : GzReadUpTo(gz, bytes, size);
+        if (got < 0) corrupt = true;
+        return got < 0 ? 0 : got;
+    }, manifestLength);
     ManifestLine line;
     while (parser.Next(line)) {
+        if (corrupt) break;
         if (line.tooLong) {
             context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
             break;
@@ -73,6 +62,8 @@ bool ListArchive(const std::string& archive,
         }
         if (onEntry) onEntry(entry);
     }
+    gzclose(gz);
+    if (corrupt) context.Problem(archive, "corrupt compressed data");
     return true;
 }
 

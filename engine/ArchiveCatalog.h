@@ -16,7 +16,9 @@ struct ArchiveEntry {
 };
 
 // False when the file cannot be read or is not an archive; nothing is
-// reported then. Otherwise every manifest line is reported in order.
+// reported then. Otherwise every manifest line is reported in order, as it
+// is read; compressed data found corrupt on the way ends the listing with
+// a problem report.
 bool ListArchive(const std::string& archive,
                  const std::function<void(const ArchiveEntry&)>& onEntry,
                  const EngineOptions& options = {});

@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace torvan {
 
@@ -44,39 +45,62 @@ bool ParsePreamble(const char* bytes, int& fileCount, int& manifestLength) {
     return fileCount > 0 && manifestLength > 0;
 }
 
-ManifestParser::ManifestParser(const std::string& present, int manifestLength)
-    : m_present(present), m_end(manifestLength > 0 ? static_cast<std::size_t>(manifestLength) - 1 : 0) {
+namespace {
+constexpr std::size_t kManifestChunk = 65536;
+}
+
+ManifestParser::ManifestParser(ManifestReadFn read, int manifestLength)
+    : m_read(std::move(read)),
+      m_end(manifestLength > 0 ? static_cast<std::size_t>(manifestLength) - 1 : 0) {
     m_done = manifestLength <= 0;
+}
+
+int ManifestParser::PeekByte() {
+    if (m_pos >= m_bufferStart + m_bufferLength) {
+        if (m_dataEnded) return -1;
+        if (m_buffer.empty()) m_buffer.resize(kManifestChunk);
+        m_bufferStart += m_bufferLength;
+        const std::size_t left = m_end - m_bufferStart;
+        const long long got = m_read(m_buffer.data(), left < m_buffer.size() ? left : m_buffer.size());
+        m_bufferLength = got > 0 ? static_cast<std::size_t>(got) : 0;
+        if (m_bufferLength == 0) {
+            m_dataEnded = true;
+            return -1;
+        }
+    }
+    return static_cast<unsigned char>(m_buffer[m_pos - m_bufferStart]);
 }
 
 bool ManifestParser::Next(ManifestLine& line) {
     if (m_done) return false;
     line = ManifestLine();
 
-    // Line feeds can only stand among the bytes that are really there.
-    const std::size_t searchEnd = m_end < m_present.size() ? m_end : m_present.size();
-    std::size_t lineEnd = m_end;
-    const void* feed = m_pos < searchEnd
-        ? std::memchr(m_present.data() + m_pos, '\n', searchEnd - m_pos) : nullptr;
-    if (feed) {
-        lineEnd = static_cast<const char*>(feed) - m_present.data();
-    } else {
-        m_done = true;   // the last piece, even when it is empty
+    const std::size_t start = m_pos;
+    std::string text;
+    bool textEnded = false;   // a zero byte ends a line's text
+    bool fed = false;
+    while (m_pos < m_end) {
+        const int c = PeekByte();
+        if (c < 0) break;   // the rest reads as zeros: no line feed among them
+        ++m_pos;
+        if (c == '\n') {
+            fed = true;
+            break;
+        }
+        if (m_pos - start > kMaxLineLength) break;
+        if (c == 0) textEnded = true;
+        else if (!textEnded) text += static_cast<char>(c);
     }
-
-    if (lineEnd - m_pos > kMaxLineLength) {
+    // Without a line feed the line runs to the end of the parsed bytes.
+    const std::size_t length = fed ? m_pos - 1 - start : m_end - start;
+    if (!fed) m_done = true;   // the last piece, even when it is empty
+    if (length > kMaxLineLength) {
         // Cannot be read into the peer's line buffer: one failed entry, and
         // nothing after it can be trusted to line up with the payload.
         line.tooLong = true;
         m_done = true;
         return true;
     }
-
-    const std::size_t textEnd = lineEnd < m_present.size() ? lineEnd : m_present.size();
-    std::string text = m_pos < textEnd ? m_present.substr(m_pos, textEnd - m_pos) : std::string();
-    const std::string::size_type zero = text.find('\0');
-    if (zero != std::string::npos) text.resize(zero);
-    m_pos = lineEnd + 1;
 
     std::string field = text;
     const std::string::size_type bar = text.find('|');

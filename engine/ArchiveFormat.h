@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "ArchiveCatalog.h"
 
@@ -35,19 +37,30 @@ struct ManifestLine {
     bool tooLong = false;   // longer than kMaxLineLength: the parse ends here
 };
 
-// Splits a manifest into its lines. `present` holds the bytes actually found
-// after the preamble, which may be fewer than `manifestLength` announces;
-// the missing ones read as zeros without ever being allocated. The final
-// byte is not parsed (in a sound archive it is the last line feed).
+// Reads the bytes that follow the preamble: up to `size` of them into
+// `buffer`; returns how many (0 at the end of the data), or -1 on error.
+using ManifestReadFn = std::function<long long(char* buffer, std::size_t size)>;
+
+// Splits a manifest into its lines as it reads it, holding no more than a
+// line at a time, however long the preamble says the manifest is. Bytes the
+// data lacks read as zeros. The final byte is not parsed (in a sound
+// archive it is the last line feed).
 class ManifestParser {
 public:
-    ManifestParser(const std::string& present, int manifestLength);
+    ManifestParser(ManifestReadFn read, int manifestLength);
     // False when the parsed bytes are used up.
     bool Next(ManifestLine& line);
 
 private:
-    const std::string& m_present;
-    std::size_t m_end;      // parsed bytes: manifest length - 1
+    // The byte at m_pos, or -1 where the data has ended.
+    int PeekByte();
+
+    ManifestReadFn m_read;
+    std::vector<char> m_buffer;
+    std::size_t m_bufferStart = 0;   // manifest offset of m_buffer[0]
+    std::size_t m_bufferLength = 0;
+    bool m_dataEnded = false;
+    std::size_t m_end;               // parsed bytes: manifest length - 1
     std::size_t m_pos = 0;
     bool m_done = false;
 };

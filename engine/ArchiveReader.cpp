@@ -199,18 +199,17 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
         return result;
     }
 
-    // Only as much manifest as the file really holds is read: an announced
-    // length beyond it must not turn into an allocation of that size.
-    const long long size = fs.SizeOf(plain.Get());
-    const long long available = size > static_cast<long long>(kPreambleSize)
-        ? size - static_cast<long long>(kPreambleSize) : 0;
-    std::string manifest(static_cast<std::size_t>(available < manifestLength ? available : manifestLength), '\0');
-    const long long read = ReadUpTo(fs, plain.Get(), &manifest[0], manifest.size());
-    manifest.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
-
+    // Manifest and payload share the scratch file: each read seeks to
+    // where its own part left off.
+    long long manifestPosition = static_cast<long long>(kPreambleSize);
+    ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
+        if (!fs.Seek(plain.Get(), manifestPosition)) return -1;
+        const long long got = fs.Read(plain.Get(), bytes, size);
+        if (got > 0) manifestPosition += got;
+        return got;
+    }, manifestLength);
     EntryWriter writer(context, destination, plain.Get(), buffer);
     writer.SetPayloadStart(static_cast<long long>(kPreambleSize) + manifestLength);
-    ManifestParser parser(manifest, manifestLength);
     ManifestLine line;
     while (parser.Next(line)) {
         const ArchiveEntry& entry = line.entry;

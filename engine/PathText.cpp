@@ -158,9 +158,7 @@ bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
         start = end + 1;
     };
     // "/" never occurs as a trail byte, "\" may: walk whole characters.
-    PathStyle splitter = style;
-    splitter.separator = '/';
-    ForEachCharacter(name, splitter, [&](std::string::size_type at, bool separator) {
+    ForEachCharacter(name, style, [&](std::string::size_type at, bool separator) {
         if (separator) take(at);
     });
     take(name.size());

@@ -2,6 +2,7 @@
 // empty lines, zero bytes, over-long lines and a manifest cut short.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 
 #include "ArchiveFormat.h"
@@ -40,9 +41,17 @@ TEST(ArchiveFormat, ReadDecimalLikeAtoi) {
     EXPECT_EQ(ReadDecimal("12", 1), 1);
 }
 
+// Parses the bytes that are present, in reads of at most 7 bytes so that
+// lines cross the parser's refills.
 std::vector<ManifestLine> Parse(const std::string& present, int length) {
     std::vector<ManifestLine> lines;
-    ManifestParser parser(present, length);
+    std::size_t offered = 0;
+    ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
+        const std::size_t n = std::min<std::size_t>({size, 7, present.size() - offered});
+        present.copy(bytes, n, offered);
+        offered += n;
+        return static_cast<long long>(n);
+    }, length);
     ManifestLine line;
     while (parser.Next(line)) lines.push_back(line);
     return lines;
