@@ -214,11 +214,9 @@ LRESULT CFlatBitmapButton::DefWindowProc(UINT message, WPARAM wParam, LPARAM lPa
 
 BOOL CFlatBitmapButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     switch (message) {
-    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLORBTN:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
         // A hollow brush: the face is painted in DrawItem, erasing it first
