@@ -333,6 +333,18 @@ TEST_F(FlatBitmapButtonTest, Screenshots) {
     ::SendMessageW(dlg->m_btnCross.m_hWnd, BM_SETSTATE, TRUE, 0);
     testing_win::SaveWindowScreenshot(dlg->m_hWnd, "buttons-pressed");
     ::SendMessageW(dlg->m_btnCross.m_hWnd, BM_SETSTATE, FALSE, 0);
+
+    // As the program's dialogs set them up: system faces, red caption when hot.
+    for (CFlatBitmapButton* button : {&dlg->m_btnTick, &dlg->m_btnHelp, &dlg->m_btnText, &dlg->m_btnCross}) {
+        EXPECT_EQ(button->ResetColors(TRUE), 0u);
+        button->SetColorSlot(CFlatBitmapButton::ColorHotText, kHotText, TRUE);
+    }
+    ::SetCursorPos(0, 0);
+    ASSERT_TRUE(PumpUntil([this] { return !AnyHover(); }));
+    EXPECT_EQ(CaptureClient(dlg->m_btnTick.m_hWnd).At(0, 0), ::GetSysColor(COLOR_BTNFACE));
+    testing_win::SaveWindowScreenshot(dlg->m_hWnd, "buttons-system-colours-rest");
+    ASSERT_TRUE(HoverOver(dlg->m_btnTick));
+    testing_win::SaveWindowScreenshot(dlg->m_hWnd, "buttons-system-colours-hot");
 }
 
 }  // namespace
