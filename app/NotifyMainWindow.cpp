@@ -10,8 +10,7 @@
 
 void NotifyMainWindow(int code, int value) {
     CWinThread* thread = AfxGetThread();
-    CWnd* mainWnd = thread ? thread->GetMainWnd() : nullptr;
-    HWND target = mainWnd ? mainWnd->GetSafeHwnd() : nullptr;
+    HWND target = CWnd::GetSafeHwnd(thread ? thread->GetMainWnd() : nullptr);
     if (!target) return;
     ::SendMessageA(target, WM_OPERATION_PROGRESS, static_cast<WPARAM>(code), static_cast<LPARAM>(value));
 }

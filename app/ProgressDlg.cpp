@@ -28,8 +28,7 @@ BOOL CProgressDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_progress.SetBounds(0, 100);
     m_progress.SetPosition(0);
-    CWnd* mainWnd = AfxGetMainWnd();
-    CenterWindow(mainWnd ? mainWnd->GetSafeHwnd() : nullptr);
+    CenterWindow(CWnd::GetSafeHwnd(AfxGetMainWnd()));
     // The clock recomputes from the start time on every tick, so a late or
     // missed tick never adds up to a wrong time. If the timer cannot be made,
     // the label simply stays blank.

@@ -19,7 +19,10 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
-    HWND GetSafeHwnd() const { return this ? m_hWnd : nullptr; }
+    // The handle of a window that may not be there: null for a null object.
+    // A static function, because a member called through a null pointer is
+    // undefined behaviour and compilers drop a "this == null" test.
+    static HWND GetSafeHwnd(const CWnd* wnd) { return wnd ? wnd->m_hWnd : nullptr; }
 
     // Binds this object to an existing window and routes its messages here.
     // PreSubclassWindow runs first, with m_hWnd already set.
