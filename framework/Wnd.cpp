@@ -55,14 +55,12 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND hWnd, UINT message, WPARAM wParam, LPAR
     if (message != WM_NCDESTROY) return wnd->WindowProc(message, wParam, lParam);
 
     // The window is going: let the object see the message, give the window
-    // its own procedure back, and tell the object it is free now.
-    WNDPROC super = wnd->m_pfnSuper;
+    // its own procedure back, and tell the object it is free now (it may
+    // delete itself there, so nothing touches it afterwards).
     LRESULT result = wnd->WindowProc(message, wParam, lParam);
     if (FromHandlePermanent(hWnd) == wnd) {
         wnd->UnsubclassWindow();
         wnd->PostNcDestroy();
-    } else if (super && reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hWnd, GWLP_WNDPROC)) == &CWnd::SubclassProc) {
-        ::SetWindowLongPtrW(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super));
     }
     return result;
 }
