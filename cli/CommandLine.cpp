@@ -152,10 +152,10 @@ const char* HelpText()
         "standard error while packing and unpacking, when that is a terminal.\n"
         "\n"
         "Symbolic links: a link to a file is packed as a file with the contents\n"
-        "of its target; a link to a folder is not followed but left out, with\n"
-        "a message naming it. Unpacking never creates links and never writes\n"
-        "through one. Other special files (devices, pipes, sockets) stop the\n"
-        "pack with a message naming them.\n";
+        "of its target; a link to a folder, or one that leads nowhere, is not\n"
+        "followed but left out, with a message naming it. Unpacking never\n"
+        "creates links and never writes through one. Other special files\n"
+        "(devices, pipes, sockets) stop the pack with a message naming them.\n";
 }
 
 }  // namespace torvan::cli
