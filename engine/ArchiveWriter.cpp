@@ -26,16 +26,21 @@ int CountFilesIn(FileSystem& fs, const std::string& folder) {
     return count;
 }
 
-// One pack job's walk: builds the manifest in memory and spools every
-// file's contents into the scratch file through one buffer.
-class FolderSpooler {
+// A file the walk found, to be streamed behind the manifest.
+struct PlannedFile {
+    std::string path;
+    long long size;
+};
+
+// One pack job's walk: builds the manifest in memory and takes every file's
+// size, opening each file so that one that cannot be read fails the pack
+// before anything is written.
+class ManifestBuilder {
 public:
-    FolderSpooler(const EngineContext& context, PackJob& job, const ProgressFn& progress,
-                  FileSystem::Handle scratch)
-        : m_context(context), m_fs(context.fs), m_job(job), m_progress(progress),
-          m_scratch(scratch), m_buffer(kCopyBufferSize) {}
+    explicit ManifestBuilder(const EngineContext& context) : m_context(context), m_fs(context.fs) {}
 
     const std::string& Manifest() const { return m_manifest; }
+    const std::vector<PlannedFile>& Files() const { return m_files; }
 
     bool AddFolder(const std::string& folder, const std::string& parent) {
         std::string name;
@@ -131,7 +136,39 @@ private:
         }
         const std::string line = FileLine(name, static_cast<int>(size));
         if (!AppendLine(path, line, line.size() - 1)) return false;
-        if (!Spool(file.Get(), path, size)) return false;
+        m_files.push_back({path, size});
+        return true;
+    }
+
+    const EngineContext& m_context;
+    FileSystem& m_fs;
+    std::string m_manifest;
+    std::vector<PlannedFile> m_files;
+};
+
+// Streams the files' contents, in manifest order, into the archive behind
+// its manifest, reporting progress file by file. The one buffer gathers
+// small files, so that thousands of them cost a few large writes.
+class ContentStreamer {
+public:
+    ContentStreamer(const EngineContext& context, PackJob& job, const ProgressFn& progress,
+                    FileSystem::Handle archive, const std::string& shownAs)
+        : m_context(context), m_fs(context.fs), m_job(job), m_progress(progress),
+          m_archive(archive), m_shownAs(shownAs), m_buffer(kCopyBufferSize) {}
+
+    // Straight through, after whatever the buffer holds.
+    bool Write(const void* data, std::size_t size) {
+        return Flush() && WriteOut(data, size);
+    }
+
+    bool AddFile(const PlannedFile& planned) {
+        // The walk opened it a moment ago; it may have gone since.
+        ScopedHandle file(m_fs, m_fs.OpenRead(planned.path));
+        if (!file.IsOpen()) {
+            m_context.Problem(planned.path, "cannot be opened (no permission, or in use by another program)");
+            return false;
+        }
+        if (!Stream(file.Get(), planned.path, planned.size)) return false;
         file.Close();
 
         ++m_job.filesDone;
@@ -141,17 +178,34 @@ private:
         return true;
     }
 
-    // Exactly `size` bytes, whatever the file does meanwhile: a file that
-    // shrank is padded with zeros, one that grew is cut at its old length.
-    bool Spool(FileSystem::Handle file, const std::string& path, long long size) {
+    bool Flush() {
+        const std::size_t filled = m_filled;
+        m_filled = 0;
+        return filled == 0 || WriteOut(m_buffer.data(), filled);
+    }
+
+private:
+    bool WriteOut(const void* data, std::size_t size) {
+        if (m_fs.Write(m_archive, data, size)) return true;
+        m_context.Problem(m_shownAs, "write failed (disk full?)");
+        return false;
+    }
+
+    // Exactly the size the manifest announces, whatever the file did since
+    // the walk: a file that shrank is padded with zeros, one that grew is
+    // cut at its old length.
+    bool Stream(FileSystem::Handle file, const std::string& path, long long size) {
         long long remaining = size;
         bool ended = false;
         while (remaining > 0) {
-            const std::size_t want = remaining < static_cast<long long>(m_buffer.size())
-                ? static_cast<std::size_t>(remaining) : m_buffer.size();
+            if (m_filled == m_buffer.size() && !Flush()) return false;
+            const std::size_t room = m_buffer.size() - m_filled;
+            const std::size_t want = remaining < static_cast<long long>(room)
+                ? static_cast<std::size_t>(remaining) : room;
+            char* const at = m_buffer.data() + m_filled;
             long long got = 0;
             if (!ended) {
-                got = m_fs.Read(file, m_buffer.data(), want);
+                got = m_fs.Read(file, at, want);
                 if (got < 0) {
                     m_context.Problem(path, "read failed");
                     return false;
@@ -159,13 +213,10 @@ private:
                 ended = got == 0;
             }
             if (ended) {
-                std::memset(m_buffer.data(), 0, want);
+                std::memset(at, 0, want);
                 got = static_cast<long long>(want);
             }
-            if (!m_fs.Write(m_scratch, m_buffer.data(), static_cast<std::size_t>(got))) {
-                m_context.Problem(path, "write to the scratch file in the temporary folder failed (disk full?)");
-                return false;
-            }
+            m_filled += static_cast<std::size_t>(got);
             remaining -= got;
         }
         return true;
@@ -175,40 +226,29 @@ private:
     FileSystem& m_fs;
     PackJob& m_job;
     const ProgressFn& m_progress;
-    FileSystem::Handle m_scratch;
+    FileSystem::Handle m_archive;
+    const std::string& m_shownAs;
     std::vector<char> m_buffer;
-    std::string m_manifest;
+    std::size_t m_filled = 0;
 };
 
-// Writes preamble, manifest and the spooled payload into `target`.
-bool WritePlainArchive(const EngineContext& context, const std::string& header,
-                       const std::string& payload, const std::string& target, const std::string& shownAs) {
+// Writes preamble and manifest, then every file's contents, into `target`.
+bool WritePlainArchive(const EngineContext& context, PackJob& job, const ProgressFn& progress,
+                       const std::string& header, const std::vector<PlannedFile>& files,
+                       const std::string& target) {
     FileSystem& fs = context.fs;
-    ScopedHandle in(fs, fs.OpenRead(payload));
     ScopedHandle out(fs, fs.CreateWrite(target));
-    if (!in.IsOpen() || !out.IsOpen()) {
-        context.Problem(shownAs, "cannot be created");
+    if (!out.IsOpen()) {
+        context.Problem(job.archive, "cannot be created");
         return false;
     }
-    if (!fs.Write(out.Get(), header.data(), header.size())) {
-        context.Problem(shownAs, "write failed (disk full?)");
-        return false;
-    }
-    std::vector<char> buffer(kCopyBufferSize);
-    for (;;) {
-        const long long got = fs.Read(in.Get(), buffer.data(), buffer.size());
-        if (got < 0) {
-            context.Problem(shownAs, "read of the scratch file failed");
-            return false;
-        }
-        if (got == 0) break;
-        if (!fs.Write(out.Get(), buffer.data(), static_cast<std::size_t>(got))) {
-            context.Problem(shownAs, "write failed (disk full?)");
-            return false;
-        }
-    }
+    ContentStreamer streamer(context, job, progress, out.Get(), job.archive);
+    if (!streamer.Write(header.data(), header.size())) return false;
+    for (const PlannedFile& file : files)
+        if (!streamer.AddFile(file)) return false;
+    if (!streamer.Flush()) return false;
     if (!out.Close()) {
-        context.Problem(shownAs, "write failed (disk full?)");
+        context.Problem(job.archive, "write failed (disk full?)");
         return false;
     }
     return true;
@@ -239,26 +279,11 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
         return false;
     }
 
-    ScratchFile payload(fs);
-    if (!payload.Create("")) {
-        context.Problem(job.folder, "cannot create a scratch file in the temporary folder");
-        return false;
-    }
-    std::string manifest;
-    {
-        ScopedHandle spool(fs, fs.CreateWrite(payload.Path()));
-        if (!spool.IsOpen()) {
-            context.Problem(payload.Path(), "scratch file cannot be opened");
-            return false;
-        }
-        FolderSpooler spooler(context, job, progress, spool.Get());
-        if (!spooler.AddFolder(folder, ParentDirectory(folder, fs.Style()))) return false;
-        if (!spool.Close()) {
-            context.Problem(payload.Path(), "write to the scratch file in the temporary folder failed (disk full?)");
-            return false;
-        }
-        manifest = spooler.Manifest();
-    }
+    // The walk comes first: the manifest's length must be known before
+    // the first content byte can be placed behind it.
+    ManifestBuilder builder(context);
+    if (!builder.AddFolder(folder, ParentDirectory(folder, fs.Style()))) return false;
+    const std::string& manifest = builder.Manifest();
     if (manifest.size() > static_cast<std::size_t>(INT_MAX)) {
         context.Problem(job.folder, "manifest too large for an archive");
         return false;
@@ -273,8 +298,7 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
         context.Problem(job.archive, "cannot create a file in the archive's folder");
         return false;
     }
-    if (!WritePlainArchive(context, header, payload.Path(), assembled.Path(), job.archive)) return false;
-    payload.Discard();
+    if (!WritePlainArchive(context, job, progress, header, builder.Files(), assembled.Path())) return false;
     if (job.gzip && !GzipFileInPlace(context, assembled.Path(), job.archive)) return false;
     if (!fs.Replace(assembled.Path(), job.archive)) {
         context.Problem(job.archive, "cannot be created or replaced");

@@ -12,7 +12,7 @@ struct PackJob {
     std::string archive;   // the archive file to create or replace
     bool gzip = true;
     int fileCount = 0;     // set by the counting pass
-    int filesDone = 0;     // files spooled so far
+    int filesDone = 0;     // files whose contents are in the archive so far
 };
 
 // Success or failure; on failure nothing new stands at job.archive.

@@ -20,6 +20,18 @@ enum class ItemKind {
     Special,      // FIFO, socket, device: reading it could block forever
 };
 
+// Which file a path or an open handle stands for, where the platform can
+// tell: two equal identities are one file, whatever the names.
+struct FileIdentity {
+    bool known = false;
+    unsigned long long device = 0;
+    unsigned long long node = 0;
+
+    bool SameAs(const FileIdentity& other) const {
+        return known && other.known && device == other.device && node == other.node;
+    }
+};
+
 struct FolderItem {
     std::string name;   // the bare name, as the listing reports its bytes
     ItemKind kind = ItemKind::File;
@@ -45,6 +57,9 @@ public:
     // Opens an existing file for reading, denying writers where the platform
     // has share modes, so its contents cannot change under us.
     virtual Handle OpenRead(const std::string& path) = 0;
+    // Opens an existing file for reading that others may read at the same
+    // time; writers are still denied where the platform has share modes.
+    virtual Handle OpenShared(const std::string& path) = 0;
     // Creates a file, or empties an existing one, for writing. Never writes
     // through a symbolic link.
     virtual Handle CreateWrite(const std::string& path) = 0;
@@ -57,6 +72,11 @@ public:
     virtual long long SizeOf(Handle file) = 0;
     // False when buffered data could not be written out.
     virtual bool Close(Handle file) = 0;
+    // Unknown where the platform has no cheap answer (Win32: its share
+    // modes keep an open file from being replaced instead), or when
+    // nothing is there. The path form does not follow a final link.
+    virtual FileIdentity IdentityOf(Handle file) = 0;
+    virtual FileIdentity IdentityOf(const std::string& path) = 0;
 
     // One level; false when it exists already or cannot be made.
     virtual bool MakeFolder(const std::string& path) = 0;
@@ -86,6 +106,7 @@ public:
     ItemKind KindOf(const std::string& path) override { return m_inner.KindOf(path); }
     bool IsLink(const std::string& path) override { return m_inner.IsLink(path); }
     Handle OpenRead(const std::string& path) override { return m_inner.OpenRead(path); }
+    Handle OpenShared(const std::string& path) override { return m_inner.OpenShared(path); }
     Handle CreateWrite(const std::string& path) override { return m_inner.CreateWrite(path); }
     long long Read(Handle file, void* buffer, std::size_t size) override {
         return m_inner.Read(file, buffer, size);
@@ -96,6 +117,8 @@ public:
     bool Seek(Handle file, long long offset) override { return m_inner.Seek(file, offset); }
     long long SizeOf(Handle file) override { return m_inner.SizeOf(file); }
     bool Close(Handle file) override { return m_inner.Close(file); }
+    FileIdentity IdentityOf(Handle file) override { return m_inner.IdentityOf(file); }
+    FileIdentity IdentityOf(const std::string& path) override { return m_inner.IdentityOf(path); }
     bool MakeFolder(const std::string& path) override { return m_inner.MakeFolder(path); }
     bool CreateScratchFile(const std::string& folder, std::string& path) override {
         return m_inner.CreateScratchFile(folder, path);

@@ -62,6 +62,14 @@ public:
         return file == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(file);
     }
 
+    Handle OpenShared(const std::string& path) override {
+        // Readers are welcome, writers are not: while an archive is read
+        // where it lies, nothing (its own entries included) can replace it.
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+        return file == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(file);
+    }
+
     Handle CreateWrite(const std::string& path) override {
         // Opened and then emptied rather than CREATE_ALWAYS, which refuses
         // to replace a hidden or system file; read-only ones still fail.
@@ -105,6 +113,11 @@ public:
     }
 
     bool Close(Handle file) override { return CloseHandle(AsHandle(file)) != FALSE; }
+
+    // The share modes of OpenRead and OpenShared already keep an open file
+    // from being written through another name.
+    FileIdentity IdentityOf(Handle) override { return FileIdentity(); }
+    FileIdentity IdentityOf(const std::string&) override { return FileIdentity(); }
 
     bool MakeFolder(const std::string& path) override { return _mkdir(path.c_str()) == 0; }
 

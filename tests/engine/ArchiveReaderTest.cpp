@@ -241,6 +241,41 @@ TEST_F(ArchiveReaderTest, NeverWritesThroughASymbolicLink) {
 }
 #endif
 
+// A plain archive is read where it lies, so it must survive an entry that
+// names it: on POSIX the entry is refused by identity, on Windows the
+// archive's share mode keeps it from being opened for writing.
+TEST_F(ArchiveReaderTest, AnEntryNeverOverwritesThePlainArchiveBeingRead) {
+    const std::string archive =
+        PlainArchive(3, "./a|3\n./in.dat|4\n./b|3\n", "aaaXXXXbbb");
+    ASSERT_TRUE(WriteBytes(Path("out/in.dat"), archive));
+    ExpectCounts(Unpack(Path("out/in.dat"), Path("out"), nullptr, Options()), 2, 1);
+    EXPECT_EQ(ReadBytes(Path("out/in.dat")), archive);
+    EXPECT_EQ(ReadBytes(Path("out/a")), "aaa");
+    EXPECT_EQ(ReadBytes(Path("out/b")), "bbb");
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("./in.dat"), std::string::npos) << problems[0];
+
+    // The gzip form is expanded first: the entry may then replace it.
+    problems.clear();
+    ASSERT_TRUE(WriteBytes(Path("out/in.dat"), Gzip(archive)));
+    ExpectCounts(Unpack(Path("out/in.dat"), Path("out"), nullptr, Options()), 3, 0);
+    EXPECT_EQ(ReadBytes(Path("out/in.dat")), "XXXX");
+}
+
+#ifndef _WIN32
+TEST_F(ArchiveReaderTest, AnEntryNeverOverwritesTheArchiveThroughAHardLink) {
+    const std::string archive = PlainArchive(2, "./s|[dir]\n./s/h|4\n./s/b|3\n./s|[/dir]\n", "XXXXbbb");
+    ASSERT_TRUE(WriteBytes(Path("in.dat"), archive));
+    ASSERT_TRUE(MakeDir(Path("out/s")));
+    ASSERT_EQ(link(Path("in.dat").c_str(), Path("out/s/h").c_str()), 0);
+    ExpectCounts(Unpack(Path("in.dat"), Path("out"), nullptr, Options()), 1, 1);
+    EXPECT_EQ(ReadBytes(Path("in.dat")), archive);
+    EXPECT_EQ(ReadBytes(Path("out/s/b")), "bbb");
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("refused: would overwrite the archive"), std::string::npos) << problems[0];
+}
+#endif
+
 // Fails every write to the file whose name contains "victim".
 class FailingOutput : public DelegatingFileSystem {
 public:

@@ -162,7 +162,8 @@ private:
 };
 
 TEST_F(ArchiveWriterTest, AFailedWriteLeavesTheOldArchiveAndNoScratch) {
-    MakeFiles(3, std::string(3000, 'z'));
+    // Large enough that the contents take several writes, not one.
+    MakeFiles(3, std::string(700000, 'z'));
     ASSERT_TRUE(WriteBytes(Path("a.dat"), "previous archive"));
     FailingWrites counter(0);
     EngineOptions options = Options();
@@ -222,6 +223,77 @@ TEST_F(ArchiveWriterTest, AFileOverTwoGigabytesFailsCleanly) {
     EXPECT_FALSE(Exists(Path("a.dat")));
     ASSERT_EQ(problems.size(), 1u);
     EXPECT_NE(problems[0].find("too large"), std::string::npos);
+}
+
+// Changes a file between the walk, which opens every file once, and the
+// second open that streams its contents.
+class ChangingBetweenPasses : public DelegatingFileSystem {
+public:
+    enum Change { Vanish, Shrink, Grow, FailRead };
+    ChangingBetweenPasses(const std::string& victim, Change change)
+        : DelegatingFileSystem(PlatformFileSystem()), m_victim(victim), m_change(change) {}
+
+    Handle OpenRead(const std::string& path) override {
+        if (path == m_victim && ++m_opens == 2) {
+            if (m_change == Vanish) Delete(path);
+            if (m_change == Shrink) WriteBytes(path, "ab");
+            if (m_change == Grow) WriteBytes(path, "abcdefghij");
+        }
+        Handle file = m_inner.OpenRead(path);
+        if (path == m_victim && m_opens == 2 && m_change == FailRead) m_failing = file;
+        return file;
+    }
+    long long Read(Handle file, void* buffer, std::size_t size) override {
+        return file == m_failing ? -1 : m_inner.Read(file, buffer, size);
+    }
+    bool Close(Handle file) override {
+        if (file == m_failing) m_failing = kNoHandle;
+        return m_inner.Close(file);
+    }
+
+private:
+    std::string m_victim;
+    Change m_change;
+    int m_opens = 0;
+    Handle m_failing = kNoHandle;
+};
+
+TEST_F(ArchiveWriterTest, AFileChangedAfterTheWalkKeepsItsRecordedSize) {
+    ASSERT_TRUE(MakeDir(Path("many")));
+    ASSERT_TRUE(WriteBytes(Path("many/f"), "abcde"));
+    const std::string manifest = "./many|[dir]\n./many/f|5\n./many|[/dir]\n";
+    EngineOptions options = Options();
+
+    ChangingBetweenPasses shrinking(Path("many/f"), ChangingBetweenPasses::Shrink);
+    options.fs = &shrinking;
+    ASSERT_TRUE(PackTo("many", "a.dat", false, options));
+    EXPECT_EQ(ReadBytes(Path("a.dat")), PlainArchive(1, manifest, std::string("ab\0\0\0", 5)));
+
+    ASSERT_TRUE(WriteBytes(Path("many/f"), "abcde"));
+    ChangingBetweenPasses growing(Path("many/f"), ChangingBetweenPasses::Grow);
+    options.fs = &growing;
+    ASSERT_TRUE(PackTo("many", "b.dat.gz", true, options));
+    EXPECT_EQ(Gunzip(ReadBytes(Path("b.dat.gz"))), PlainArchive(1, manifest, "abcde"));
+}
+
+TEST_F(ArchiveWriterTest, AFileLostAfterTheWalkFailsThePackCleanly) {
+    for (const ChangingBetweenPasses::Change change :
+         {ChangingBetweenPasses::Vanish, ChangingBetweenPasses::FailRead}) {
+        SCOPED_TRACE(change == ChangingBetweenPasses::Vanish ? "vanished" : "unreadable");
+        RemoveTree(Path("many"));
+        MakeFiles(12, std::string(5000, 'q'));
+        ASSERT_TRUE(WriteBytes(Path("a.dat"), "previous archive"));
+        ChangingBetweenPasses changing(Path("many/f7"), change);
+        EngineOptions options = Options();
+        options.fs = &changing;
+        problems.clear();
+        EXPECT_FALSE(PackTo("many", "a.dat", false, options));
+        EXPECT_EQ(ReadBytes(Path("a.dat")), "previous archive");
+        EXPECT_EQ(FilesBesideArchive(), std::vector<std::string>{"a.dat"});
+        EXPECT_TRUE(TempLeftovers().empty());
+        ASSERT_EQ(problems.size(), 1u);
+        EXPECT_NE(problems[0].find("f7"), std::string::npos) << problems[0];
+    }
 }
 
 // Windows paths stop at 260 characters, well inside a line; POSIX ones
