@@ -144,7 +144,7 @@ public:
 
     bool CreateScratchFile(const std::string& folder, std::string& path) override {
         if (folder.empty()) {
-            // Private to this user: it holds copies of the files being packed.
+            // Private to this user: it holds an expanded archive.
             const char* tmp = getenv("TMPDIR");
             const std::string pattern = JoinPath(tmp && *tmp ? tmp : "/tmp", "TVNXXXXXX", Style());
             std::vector<char> name(pattern.begin(), pattern.end());
