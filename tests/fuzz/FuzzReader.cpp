@@ -17,8 +17,11 @@
 
 #include "ArchiveCatalog.h"
 #include "ArchiveReader.h"
+#include "TempTree.h"
 
 namespace {
+
+using torvan::test::RemoveTree;
 
 // Big enough for every honest small archive, small enough that an entry
 // announcing gigabytes fails its write instead of filling the disk.
@@ -52,8 +55,6 @@ struct Sandbox {
     }
 };
 
-void RemoveTree(const std::string& path);
-
 Sandbox& TheSandbox()
 {
     static Sandbox sandbox;
@@ -65,24 +66,6 @@ Sandbox& TheSandbox()
     return sandbox;
 }
 
-void RemoveTree(const std::string& path)
-{
-    struct stat st;
-    if (lstat(path.c_str(), &st) != 0) return;
-    if (S_ISDIR(st.st_mode)) {
-        chmod(path.c_str(), 0700);
-        if (DIR* dir = opendir(path.c_str())) {
-            while (dirent* entry = readdir(dir)) {
-                if (!std::strcmp(entry->d_name, ".") || !std::strcmp(entry->d_name, "..")) continue;
-                RemoveTree(path + "/" + entry->d_name);
-            }
-            closedir(dir);
-        }
-        rmdir(path.c_str());
-    } else {
-        unlink(path.c_str());
-    }
-}
 
 std::vector<std::string> Listing(const std::string& path)
 {
