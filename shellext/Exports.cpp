@@ -1,0 +1,52 @@
+// DllMain and the four exports of TorvanExt.dll (see TorvanExt.def).
+#include <windows.h>
+#include <olectl.h>
+
+#include <string>
+
+#include "Module.h"
+#include "PackMenu.h"
+#include "PackMenuClsid.h"
+#include "Registrar.h"
+#include "Text.h"
+#include "TypeLibrary.h"
+#include "TorvanExt/resource.h"
+
+ComModule g_Module;
+
+namespace {
+
+// The script's names for the identifiers, so the script repeats none.
+torvan::ScriptReplacements Identifiers() {
+    wchar_t libid[40] = {};
+    ::StringFromGUID2(LIBID_TORVANEXTLib, libid, 40);
+    return {{"CLSID", PACKMENU_CLSID_TEXT}, {"LIBID", Utf8FromWide(libid)}};
+}
+
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_Module.Init(instance, CLSID_PackMenu, CPackMenu::CreateInstance);
+        ::DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded by FreeLibrary; at process exit the other DLLs may be gone.
+        CPackMenu::TypeInfo().Clear();
+        g_Module.Term();
+    }
+    return TRUE;
+}
+
+STDAPI DllCanUnloadNow() { return g_Module.CanUnloadNow(); }
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) { return g_Module.GetClassObject(clsid, iid, out); }
+
+STDAPI DllRegisterServer() {
+    HRESULT hr = UpdateRegistryFromResource(g_Module.Instance(), IDR_PACKMENU, true, Identifiers());
+    return SUCCEEDED(hr) ? RegisterModuleTypeLib(g_Module.Instance()) : hr;
+}
+
+STDAPI DllUnregisterServer() {
+    HRESULT hr = UpdateRegistryFromResource(g_Module.Instance(), IDR_PACKMENU, false, Identifiers());
+    return SUCCEEDED(hr) ? UnregisterModuleTypeLib(g_Module.Instance()) : hr;
+}

@@ -1,0 +1,61 @@
+// The context-menu handler's decisions, apart from COM and Win32: which item
+// a selected path gets, whether a command is ours, and the command line that
+// starts Torvan. Paths are ANSI bytes in the system's code page; every
+// search steps over double-byte characters whole, because a GBK trail byte
+// may have the value of "\" (or of a letter), never of a separator.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace torvan {
+
+// True for the first byte of a double-byte character of the code page.
+using LeadBytePredicate = bool (*)(unsigned char);
+
+enum class MenuItem { None, Pack, Unpack };
+
+// The item's identifier is idCmdFirst + kCommandOffset; QueryContextMenu
+// reports the highest offset used plus one.
+constexpr unsigned kCommandOffset = 102;
+constexpr unsigned kOffsetsUsed = kCommandOffset + 1;
+constexpr char kVerb[] = "Torvan.";
+
+// The item texts, UTF-8.
+const char* MenuItemText(MenuItem item);
+
+// What GetFileAttributes said about the selected path.
+struct PathAttributes {
+    bool readable;   // false: INVALID_FILE_ATTRIBUTES (no path, or gone)
+    bool directory;
+};
+
+// A folder gets the pack item; a file whose path ends in ".gz" or ".dat"
+// (any case, from the path's last dot on) the unpack item; anything else,
+// and a path whose attributes cannot be read, nothing.
+MenuItem ChooseMenuItem(const std::string& path, PathAttributes attributes, LeadBytePredicate isLeadByte);
+
+// Whether Explorer's range of identifiers has room for our offset.
+bool FitsCommandRange(unsigned idCmdFirst, unsigned idCmdLast);
+
+// InvokeCommand's request: by offset (`verb` null) or by verb string.
+// Only our own command is ours; other handlers may own the rest.
+bool IsOwnCommand(unsigned offset, const char* verb);
+
+// Position of the last `wanted` byte that is a character of its own (not a
+// trail byte), or std::string::npos.
+std::size_t FindLastCharacter(const std::string& text, char wanted, LeadBytePredicate isLeadByte);
+
+// The longest command a 259-byte module path and a 259-byte selection can
+// make: quotes, the DLL's folder, "\Torvan.exe", a blank, the quoted path.
+constexpr std::size_t kMaxPathBytes = 259;
+constexpr std::size_t kMaxLaunchCommand = 1 + kMaxPathBytes + 11 + 1 + 1 + 1 + kMaxPathBytes + 1;
+
+// "<folder of the DLL>\Torvan.exe" "<selected path>", both quoted. False,
+// and nothing to launch, when the module path has no backslash or the
+// command would be longer than kMaxLaunchCommand: a cut command would
+// start Torvan on another path than the one picked.
+bool FormatLaunchCommand(const std::string& moduleFileName, const std::string& selectedPath,
+                         LeadBytePredicate isLeadByte, std::string& command);
+
+}  // namespace torvan
