@@ -1,0 +1,196 @@
+// Picking the item: TorvanExt starts the Torvan.exe that lies beside it on
+// the first selected path. The program beside the DLL is a stand-in that
+// records its command line (TORVAN_STANDIN), or the real Torvan.exe when
+// TORVAN_EXE names one, in which case its save dialog must appear.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+
+#include "Screenshot.h"
+#include "ShellExtHarness.h"
+
+using namespace shellext_test;
+
+namespace {
+
+std::string Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// A folder whose name ends in a character with the trail byte 0x5C, holding
+// a private TorvanExt.dll and, unless told otherwise, the stand-in as
+// Torvan.exe.
+class Installation {
+public:
+    explicit Installation(const std::string& program = Environment("TORVAN_STANDIN")) : m_folder("工具乗") {
+        if (!program.empty())
+            m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(m_folder.Join("Torvan.exe")).c_str(), FALSE);
+        m_dll.reset(new DllCopy(m_folder.Path()));
+    }
+    const TempFolder& Folder() const { return m_folder; }
+    DllCopy& Dll() { return *m_dll; }
+    bool HasProgram() const { return m_hasProgram; }
+
+    std::vector<std::string> Launches() const {
+        std::vector<std::string> lines;
+        std::ifstream in(m_folder.Join("launches.txt"), std::ios::binary);
+        std::string line;
+        while (std::getline(in, line)) lines.push_back(line);
+        return lines;
+    }
+
+private:
+    TempFolder m_folder;
+    std::unique_ptr<DllCopy> m_dll;
+    bool m_hasProgram = false;
+};
+
+class Handler {
+public:
+    explicit Handler(DllCopy& dll) {
+        dll.Create(IID_IShellExtInit, reinterpret_cast<void**>(&m_init));
+        if (m_init) m_init->QueryInterface(IID_IContextMenu, reinterpret_cast<void**>(&m_menu));
+    }
+    ~Handler() {
+        if (m_menu) m_menu->Release();
+        if (m_init) m_init->Release();
+    }
+    bool Ready() const { return m_menu != nullptr; }
+
+    void Select(const std::vector<std::string>& paths) {
+        IDataObject* data = ShellDataObject(paths);
+        ASSERT_NE(data, nullptr);
+        m_init->Initialize(nullptr, data, nullptr);
+        data->Release();
+        HMENU menu = ::CreatePopupMenu();
+        m_menu->QueryContextMenu(menu, 0, 1, 0x7FFF, CMF_NORMAL);
+        ::DestroyMenu(menu);
+    }
+
+    HRESULT Invoke(const char* verb) {
+        CMINVOKECOMMANDINFO info = {sizeof info};
+        info.lpVerb = verb;
+        info.nShow = SW_SHOWNORMAL;
+        return m_menu->InvokeCommand(&info);
+    }
+    HRESULT Invoke(UINT offset) { return Invoke(MAKEINTRESOURCEA(offset)); }
+
+private:
+    IShellExtInit* m_init = nullptr;
+    IContextMenu* m_menu = nullptr;
+};
+
+std::string ExpectedLaunch(const Installation& installation, const std::string& path) {
+    return "\"" + installation.Folder().Path() + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
+}
+
+}  // namespace
+
+TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
+    Installation installation;
+    ASSERT_TRUE(installation.HasProgram()) << "TORVAN_STANDIN is not set or cannot be copied";
+    ASSERT_TRUE(installation.Dll().Loaded());
+    Handler handler(installation.Dll());
+    ASSERT_TRUE(handler.Ready());
+    TempFolder selection("web site 网站俓");
+    std::string site = selection.AddFolder("site");
+    handler.Select({site, selection.AddFile("notes.zip")});
+
+    EXPECT_EQ(handler.Invoke(102u), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; }));
+    EXPECT_EQ(installation.Launches()[0], ExpectedLaunch(installation, site));
+
+    // By verb, as a caller that knows the verb asks for it.
+    EXPECT_EQ(handler.Invoke("Torvan."), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 2; }));
+    EXPECT_EQ(installation.Launches()[1], ExpectedLaunch(installation, site));
+}
+
+TEST(InvokeCommand, OtherCommandsAreLeftToOtherHandlers) {
+    Installation installation;
+    ASSERT_TRUE(installation.HasProgram());
+    Handler handler(installation.Dll());
+    ASSERT_TRUE(handler.Ready());
+    TempFolder selection("invoke");
+    std::string archive = selection.AddFile("a.GZ");
+    handler.Select({archive});
+    for (UINT offset : {0u, 101u, 103u, 1102u}) EXPECT_EQ(handler.Invoke(offset), E_FAIL) << offset;
+    for (const char* verb : {"open", "properties", "Torvan", ""}) EXPECT_EQ(handler.Invoke(verb), E_FAIL) << verb;
+
+    // Only this one starts the program: its line is the only one.
+    EXPECT_EQ(handler.Invoke(102u), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; }));
+    EXPECT_EQ(installation.Launches()[0], ExpectedLaunch(installation, archive));
+}
+
+TEST(InvokeCommand, NothingSelectedOrNoProgramIsAFailure) {
+    Installation withoutProgram("");
+    ASSERT_TRUE(withoutProgram.Dll().Loaded());
+    Handler handler(withoutProgram.Dll());
+    ASSERT_TRUE(handler.Ready());
+    EXPECT_EQ(handler.Invoke(102u), E_FAIL);  // never initialised
+    TempFolder selection("invoke");
+    handler.Select({selection.AddFolder("site")});
+    EXPECT_TRUE(FAILED(handler.Invoke(102u)));  // Torvan.exe is not beside the DLL
+    EXPECT_TRUE(withoutProgram.Launches().empty());
+}
+
+namespace {
+
+struct FoundWindow {
+    std::wstring title;
+    HWND window = nullptr;
+};
+
+BOOL CALLBACK FindByTitle(HWND window, LPARAM lParam) {
+    auto* found = reinterpret_cast<FoundWindow*>(lParam);
+    wchar_t title[256] = {};
+    ::GetWindowTextW(window, title, 256);
+    if (::IsWindowVisible(window) && found->title == title) {
+        found->window = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+// With TORVAN_EXE set to the real program: it starts on the folder and asks
+// where to save the archive.
+TEST(InvokeCommand, TheRealProgramAsksWhereToSaveAFolder) {
+    std::string program = Environment("TORVAN_EXE");
+    if (program.empty()) GTEST_SKIP() << "TORVAN_EXE is not set";
+    Installation installation(program);
+    ASSERT_TRUE(installation.HasProgram()) << program;
+    Handler handler(installation.Dll());
+    ASSERT_TRUE(handler.Ready());
+    TempFolder selection("real");
+    handler.Select({selection.AddFolder("site")});
+    ASSERT_EQ(handler.Invoke(102u), S_OK);
+
+    FoundWindow found;
+    found.title = Wide(AnsiFromUtf8("另存为 - 请确定压缩后文件的存放位置及文件名："));
+    ASSERT_TRUE(PumpUntil([&] {
+        ::EnumWindows(FindByTitle, reinterpret_cast<LPARAM>(&found));
+        return found.window != nullptr;
+    }));
+    testing_win::SaveWindowScreenshot(found.window, "invoked-save-dialog");
+
+    // Cancelling ends a command-line run; the process must go with it.
+    DWORD processId = 0;
+    ::GetWindowThreadProcessId(found.window, &processId);
+    HANDLE process = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
+    ::PostMessageW(found.window, WM_COMMAND, IDCANCEL, 0);
+    if (process) {
+        if (::WaitForSingleObject(process, kPatience) != WAIT_OBJECT_0) {
+            ::TerminateProcess(process, 1);
+            ADD_FAILURE() << "Torvan.exe did not end after its save dialog was cancelled";
+        }
+        ::CloseHandle(process);
+    }
+}

@@ -1,0 +1,84 @@
+// What the TorvanExt tests under Wine share: where the DLL is, running the
+// registration tool, reading the registry, private copies of the DLL in
+// temporary folders, and shell data objects for real files and folders.
+#pragma once
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace shellext_test {
+
+// Upper bound for every wait on another process or on the menu: a hang
+// fails the test instead of stalling the run. Not a performance limit.
+constexpr DWORD kPatience = 60000;
+
+// TorvanExt.dll as the build wrote it (TORVANEXT_DLL).
+std::wstring BuiltDll();
+
+// The ANSI (code page) spelling of a UTF-8 text, for paths with Chinese names.
+std::string AnsiFromUtf8(const std::string& utf8);
+std::wstring Wide(const std::string& ansi);
+
+// Runs the system's regsvr32 silently on `dll`; its exit code, or -1 when
+// it could not be started or did not end in time.
+int Regsvr32(const std::wstring& dll, bool unregister);
+
+// Pumps messages until done() or the patience runs out. Returns done().
+bool PumpUntil(const std::function<bool()>& done);
+
+// The registry as this process sees it (the 32-bit view in a 32-bit build).
+bool KeyExists(HKEY root, const std::wstring& path);
+// The value `name` (null: the default value) if it is a string.
+bool ReadString(HKEY root, const std::wstring& path, const wchar_t* name, std::wstring& text);
+std::vector<std::wstring> Subkeys(HKEY root, const std::wstring& path);
+std::vector<std::wstring> ValueNames(HKEY root, const std::wstring& path);
+
+// A folder under the temporary folder, removed with everything in it. Paths
+// are ANSI; `tag` is UTF-8 and may be Chinese.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& utf8Tag);
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return m_path; }
+    std::string Join(const std::string& utf8Name) const;
+    std::string AddFolder(const std::string& utf8Name);
+    std::string AddFile(const std::string& utf8Name);
+
+private:
+    std::string m_path;
+};
+
+// A private copy of TorvanExt.dll loaded from `folder`: a module of its own,
+// with its own lock count and no cached type information, reached through
+// its exports without the registry.
+class DllCopy {
+public:
+    explicit DllCopy(const std::string& folder);
+    ~DllCopy();
+    DllCopy(const DllCopy&) = delete;
+    DllCopy& operator=(const DllCopy&) = delete;
+    bool Loaded() const { return m_module != nullptr; }
+    const std::string& Path() const { return m_path; }
+    HRESULT GetClassObject(REFIID iid, void** out);
+    HRESULT CanUnloadNow();
+    HRESULT Register();
+    HRESULT Unregister();
+    // A new PackMenu object from the copy's class factory.
+    HRESULT Create(REFIID iid, void** out);
+
+private:
+    std::string m_path;
+    HMODULE m_module = nullptr;
+};
+
+// The shell's own data object for items of one folder, as Explorer hands it
+// to a handler: it offers the paths as CF_HDROP. Null on failure.
+IDataObject* ShellDataObject(const std::vector<std::string>& ansiPaths);
+
+}  // namespace shellext_test
