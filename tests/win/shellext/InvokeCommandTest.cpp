@@ -109,6 +109,15 @@ TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
     EXPECT_EQ(handler.Invoke("Torvan."), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 2; }));
     EXPECT_EQ(installation.Launches()[1], ExpectedLaunch(installation, site));
+
+    // The longest path a selection can have reaches Torvan whole.
+    std::string name = std::string(259 - selection.Path().size() - 1 - 4, 'y') + ".dat";
+    std::string longest = selection.AddFile(name);
+    ASSERT_EQ(longest.size(), 259u);
+    handler.Select({longest});
+    EXPECT_EQ(handler.Invoke(102u), S_OK);
+    ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 3; }));
+    EXPECT_EQ(installation.Launches()[2], ExpectedLaunch(installation, longest));
 }
 
 TEST(InvokeCommand, OtherCommandsAreLeftToOtherHandlers) {

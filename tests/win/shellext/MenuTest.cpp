@@ -132,6 +132,18 @@ TEST_F(Menu, ChineseNamesWhoseTrailByteIsABackslash) {
     ExpectNothing(Read());
 }
 
+TEST_F(Menu, APathOfTheFullBufferLengthIsReadWhole) {
+    // 259 bytes and the NUL fill the 260-byte buffer; one byte less read
+    // would turn "...x.gz" into "...x.g".
+    TempFolder folder("menu");
+    std::string name = std::string(259 - folder.Path().size() - 1 - 3, 'x') + ".gz";
+    std::string path = folder.AddFile(name);
+    ASSERT_EQ(path.size(), 259u);
+    ASSERT_NE(::GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+    Select({path});
+    ExpectItem(Read(), kUnpackText);
+}
+
 TEST_F(Menu, OfSeveralItemsTheFirstDecides) {
     TempFolder folder("menu");
     std::string site = folder.AddFolder("site");
