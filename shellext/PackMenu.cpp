@@ -39,7 +39,7 @@ DispatchTypeInfo& CPackMenu::TypeInfo() {
 }
 
 HRESULT CPackMenu::CreateInstance(IUnknown* outer, REFIID iid, void** out) {
-    return Hand(new (std::nothrow) CPackMenu(outer), iid, out);
+    return HandOut(new (std::nothrow) CPackMenu(outer), iid, out);
 }
 
 CPackMenu::CPackMenu(IUnknown* outer) : ComObjectRoot(g_Module, outer) {

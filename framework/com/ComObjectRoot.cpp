@@ -7,7 +7,7 @@ ComObjectRoot::ComObjectRoot(ComModule& module, IUnknown* outer)
 
 ComObjectRoot::~ComObjectRoot() { m_module.Unlock(); }
 
-HRESULT ComObjectRoot::Hand(ComObjectRoot* object, REFIID iid, void** out) {
+HRESULT ComObjectRoot::HandOut(ComObjectRoot* object, REFIID iid, void** out) {
     if (!object) return E_OUTOFMEMORY;
     HRESULT hr = object->m_outer ? object->m_inner.QueryInterface(iid, out)
                                  : object->InternalQueryInterface(iid, out);

@@ -18,7 +18,7 @@ public:
     // Asks a new object (count 0) for `iid`: through the non-delegating
     // IUnknown when aggregated, so the outer object gets the inner one. A
     // failed request destroys the object.
-    static HRESULT Hand(ComObjectRoot* object, REFIID iid, void** out);
+    static HRESULT HandOut(ComObjectRoot* object, REFIID iid, void** out);
 
 protected:
     ComObjectRoot(ComModule& module, IUnknown* outer);
