@@ -1,5 +1,5 @@
 // The hyperlink label's rules: which text is the address, how the label
-// shrinks to its text for each alignment, its colours, and the browser
+// shrinks to its text for each alignment, and the browser
 // command made from the one registered for web pages.
 #include <gtest/gtest.h>
 
@@ -66,14 +66,6 @@ TEST(FitLinkBox, ATextWiderThanTheLabelGrowsItOnTheFreeSide) {
     Box centre = FitLinkBox(window, 60, 10, kStaticCenter);
     EXPECT_EQ(centre.left, 0);
     EXPECT_EQ(centre.right, 60);
-}
-
-TEST(LinkTextColor, HoverBeatsVisitedBeatsLink) {
-    LinkColors colors;
-    EXPECT_EQ(LinkTextColor(colors, false, false), MakeColor(0, 0, 255));
-    EXPECT_EQ(LinkTextColor(colors, false, true), MakeColor(85, 26, 139));
-    EXPECT_EQ(LinkTextColor(colors, true, false), MakeColor(180, 20, 20));
-    EXPECT_EQ(LinkTextColor(colors, true, true), MakeColor(180, 20, 20));
 }
 
 TEST(BrowserCommand, PlaceholderFormsAreCutAndTheAddressAppended) {

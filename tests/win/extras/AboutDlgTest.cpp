@@ -26,6 +26,7 @@ std::wstring ItemText(HWND dialog, int id) {
 struct Seen {
     std::wstring version, notice, tip;
     bool iconControl = false;
+    HICON icon = nullptr;
     LONG okType = -1;
 };
 
@@ -34,7 +35,10 @@ BOOL CALLBACK ReadChild(HWND child, LPARAM lParam) {
     LONG style = ::GetWindowLongW(child, GWL_STYLE);
     wchar_t text[128] = {};
     ::GetWindowTextW(child, text, 128);
-    if ((style & SS_TYPEMASK) == SS_ICON) seen->iconControl = true;
+    if ((style & SS_TYPEMASK) == SS_ICON) {
+        seen->iconControl = true;
+        seen->icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+    }
     if (std::wstring(text).rfind(L"Torvan version", 0) == 0) seen->version = text;
     return TRUE;
 }
@@ -66,7 +70,11 @@ TEST(AboutBox, ShowsVersionIconAndALinkedNoticeAndClosesWithOk) {
     EXPECT_TRUE(driver.failures().empty());
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(seen.version, L"Torvan version 1.0    10/2003");
+    // The box opens even where the program's icon is missing; where it is
+    // there, the icon control shows it.
     EXPECT_TRUE(seen.iconControl);
+    if (::FindResourceA(nullptr, MAKEINTRESOURCEA(128), MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */))
+        EXPECT_NE(seen.icon, nullptr);
     EXPECT_EQ(seen.notice, WideFromUtf8("© 2003 Torvan 开发组  www.torvan.example"));
     EXPECT_EQ(dlg.m_linkNotice.GetTarget(), "http://www.torvan.example/");
     EXPECT_EQ(seen.tip, L"http://www.torvan.example/");
