@@ -228,6 +228,17 @@ TEST_F(LinkLabelTest, TooltipShowsTheTargetAndFollowsSetTarget) {
     EXPECT_TRUE(::EqualRect(&before, &after));
 }
 
+TEST_F(LinkLabelTest, TheTooltipAppearsWhileThePointerRestsOnTheLabel) {
+    CLinkLabel& label = dlg->m_left;
+    ASSERT_FALSE(::IsWindowVisible(label.GetToolTip()));
+    MoveInside(label);  // the label relays the move to its tooltip
+    EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(label.GetToolTip()) != FALSE; }));
+    wchar_t shown[128] = {};
+    ::GetWindowTextW(label.GetToolTip(), shown, 128);
+    EXPECT_STREQ(shown, L"www.torvan.example");
+    MoveOutside(label);
+}
+
 TEST_F(LinkLabelTest, ShowsTheSystemHandCursor) {
     HWND label = dlg->m_left.m_hWnd;
     LRESULT handled = ::SendMessageW(label, WM_SETCURSOR, reinterpret_cast<WPARAM>(label),
