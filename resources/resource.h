@@ -17,3 +17,10 @@
 #define IDB_TICK_HOT 142
 #define IDB_HELP 143
 #define IDB_TICK_REST 144
+
+// About box and Explorer integration setup
+#define IDD_ABOUTBOX 100
+#define IDC_ABOUT_NOTICE 1013
+#define IDD_INTEGRATION 145
+#define IDC_INTEGRATE 1019
+#define IDC_UNINTEGRATE 1020

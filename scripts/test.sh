@@ -25,6 +25,9 @@ for dir in build-win64 build-win32; do
   ctest --test-dir "$dir" --output-on-failure --timeout 900 || status=1
 done
 
+echo "== release packages: contents, DLL dependencies, unpacked under Wine"
+bash tests/package/check.sh || status=1
+
 echo "== interop: archives between the Linux and the Windows builds"
 bash scripts/interop.sh build build-win64 build-win32 || status=1
 

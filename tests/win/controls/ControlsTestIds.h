@@ -8,3 +8,10 @@
 #define IDC_TEST_TEXT 1004
 #define IDC_TEST_CROSS 1005
 #define IDC_TEST_GRADIENT 1017
+
+// The link label test dialog
+#define IDD_LINK_TEST 200
+#define IDC_LINK_LEFT 201
+#define IDC_LINK_CENTER 202
+#define IDC_LINK_RIGHT 203
+#define IDC_LINK_EMPTY 204

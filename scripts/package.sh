@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Builds the two release packages from the Windows builds:
+#   dist/Torvan-<version>-win32.zip  and  dist/Torvan-<version>-win64.zip
+# each with Torvan.exe and TorvanExt.dll (from build-<arch>/bin/), the
+# console tool as console\torvan.exe (Windows names ignore case, so it cannot
+# sit beside Torvan.exe), and README.txt in GBK with CRLF line ends, so that
+# Notepad on a Chinese Windows shows it. Run scripts/build.sh first.
+set -euo pipefail
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$ROOT"
+VERSION=1.0.0.68
+DIST="$ROOT/dist"
+
+missing=()
+for arch in win32 win64; do
+  for file in "build-$arch/bin/Torvan.exe" "build-$arch/bin/TorvanExt.dll" "build-$arch/cli/torvan.exe"; do
+    [ -f "$file" ] || missing+=("$file")
+  done
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "package: missing build outputs (run scripts/build.sh first):" >&2
+  printf '  %s\n' "${missing[@]}" >&2
+  exit 1
+fi
+
+mkdir -p "$DIST"
+for arch in win32 win64; do
+  stage="$(mktemp -d)"
+  mkdir -p "$stage/console"
+  cp "build-$arch/bin/Torvan.exe" "build-$arch/bin/TorvanExt.dll" "$stage/"
+  cp "build-$arch/cli/torvan.exe" "$stage/console/torvan.exe"
+  iconv -f UTF-8 -t GBK resources/README-zh.txt | sed 's/$/\r/' > "$stage/README.txt"
+  zip_file="$DIST/Torvan-$VERSION-$arch.zip"
+  rm -f "$zip_file"
+  (cd "$stage" && zip -q -X -r "$zip_file" Torvan.exe TorvanExt.dll console/torvan.exe README.txt)
+  rm -rf "$stage"
+  echo "package: $zip_file"
+done
