@@ -1,6 +1,7 @@
 #include "Driver.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdlib>
 #include <vector>
@@ -114,9 +115,15 @@ HWND WaitForDialogWhere(DWORD processId, const std::function<bool(HWND)>& matche
     return found;
 }
 
+// A box's text is static 0xFFFF, but so is every unnamed label (-1): the
+// program's windows and the system's dialogs are told apart by what only
+// they have (folder field, progress bar, file-name box, folder tree).
 bool IsMessageBox(HWND hWnd) {
     HWND text = ::GetDlgItem(hWnd, 0xFFFF);
-    return text && ClassName(text) == L"Static" && !::GetDlgItem(hWnd, 1002);
+    if (!text || ClassName(text) != L"Static") return false;
+    for (int id : {1002, 1017, 1148, 14145})
+        if (::GetDlgItem(hWnd, id)) return false;
+    return true;
 }
 
 }  // namespace
@@ -146,20 +153,11 @@ HWND TorvanProcess::FindProgressWindow() const {
     return FindDialog(m_id, [](HWND h) { return ::GetDlgItem(h, 1017) != nullptr; });
 }
 
-static BOOL CALLBACK FindIconProc(HWND child, LPARAM lParam) {
-    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
-    HICON icon = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
-    if (!icon) return TRUE;
-    *reinterpret_cast<HICON*>(lParam) = icon;
-    return FALSE;
-}
-
 BoxReading ReadBox(HWND box) {
     BoxReading reading;
     reading.owner = ::GetWindow(box, GW_OWNER);
     reading.caption = WindowText(box);
     reading.text = WindowText(::GetDlgItem(box, 0xFFFF));
-    ::EnumChildWindows(box, &FindIconProc, reinterpret_cast<LPARAM>(&reading.icon));
     return reading;
 }
 
@@ -173,6 +171,28 @@ BoxReading AnswerBox(const TorvanProcess& process) {
     if (!box) return BoxReading();
     BoxReading reading = ReadBox(box);
     CloseBox(box);
+    return reading;
+}
+
+size_t TorvanProcess::ThreadCount() const {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return 0;
+    size_t count = 0;
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Thread32First(snapshot, &entry); more; more = ::Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == m_id) ++count;
+    ::CloseHandle(snapshot);
+    return count;
+}
+
+BoxReading AnswerWorkerBox(const TorvanProcess& process) {
+    HWND box = process.WaitForMessageBox();
+    if (!box) return BoxReading();
+    size_t withWorker = process.ThreadCount();
+    BoxReading reading = ReadBox(box);
+    CloseBox(box);
+    WaitUntil([&] { return process.HasExited() || process.ThreadCount() < withWorker; });
     return reading;
 }
 

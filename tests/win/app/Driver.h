@@ -46,6 +46,8 @@ public:
     // A visible message box (text in static 0xFFFF) of this process.
     HWND WaitForMessageBox(DWORD timeoutMs = kPatience) const;
     HWND FindMessageBox() const;
+    // Threads of this process now (a worker adds one while it runs).
+    size_t ThreadCount() const;
     // The progress window (bar 1017), or null.
     HWND FindProgressWindow() const;
 
@@ -57,17 +59,22 @@ private:
 // The program under test, from TORVAN_EXE.
 std::string TorvanExePath();
 
+// An icon handle means nothing in another process under Wine, so a box's
+// icon is not read here; the in-process tests check the icons.
 struct BoxReading {
     HWND owner = nullptr;
     std::wstring caption;
     std::wstring text;
-    HICON icon = nullptr;
 };
 BoxReading ReadBox(HWND box);
 // Presses OK and waits for the box to go.
 void CloseBox(HWND box);
 // Waits for a box, reads it and closes it.
 BoxReading AnswerBox(const TorvanProcess& process);
+// The same for a worker's result box; returns once the worker has ended
+// (after the box it still sends its last notification, and until then the
+// main window refuses a new operation).
+BoxReading AnswerWorkerBox(const TorvanProcess& process);
 
 // Presses a button the way a click does (posted, so a modal loop that the
 // click opens does not hold the harness).
