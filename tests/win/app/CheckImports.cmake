@@ -1,6 +1,7 @@
 # Torvan.exe must run on a bare Windows: a GUI program importing nothing
 # but the system's own DLLs (zlib and the C++ runtime are linked in).
 # Run as: cmake -DOBJDUMP=... -DEXE=... -P CheckImports.cmake
+cmake_policy(SET CMP0057 NEW)  # IN_LIST
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "objdump failed on ${EXE}")
