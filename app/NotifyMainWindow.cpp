@@ -6,11 +6,12 @@
 #include "OperationProgress.h"
 #include "Text.h"
 #include "WinThread.h"
-#include "Wnd.h"
 
 void NotifyMainWindow(int code, int value) {
+    // The handle, never the window object: the object lives on the
+    // user-interface thread and may be gone while this worker still runs.
     CWinThread* thread = AfxGetThread();
-    HWND target = CWnd::GetSafeHwnd(thread ? thread->GetMainWnd() : nullptr);
+    HWND target = thread ? thread->m_hMainWnd : nullptr;
     if (!target) return;
     ::SendMessageA(target, WM_OPERATION_PROGRESS, static_cast<WPARAM>(code), static_cast<LPARAM>(value));
 }

@@ -6,8 +6,9 @@
 
 #include "WorkerJobs.h"
 
-// Sends WM_OPERATION_PROGRESS(code, value) to the calling thread's main
-// window and waits for it to be handled. Nothing happens without one.
+// Sends WM_OPERATION_PROGRESS(code, value) to the main window whose handle
+// the calling thread took when it was created, and waits for it to be
+// handled. Nothing happens without one, or once that window is gone.
 void NotifyMainWindow(int code, int value);
 
 // The report of a worker running in a CWinThread: notifications go to its

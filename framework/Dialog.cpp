@@ -82,6 +82,18 @@ LRESULT CDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         OnTimer(static_cast<UINT_PTR>(wParam));
         break;
+    case WM_SYSCOMMAND:
+        if (OnSysCommand(static_cast<UINT>(wParam & 0xFFF0), lParam)) return 0;
+        break;
+    case WM_DROPFILES:
+        OnDropFiles(reinterpret_cast<HDROP>(wParam));
+        return 0;
+    case WM_PAINT:
+        if (OnPaint()) return 0;
+        break;
+    case WM_QUERYDRAGICON:
+        if (HICON icon = OnQueryDragIcon()) return reinterpret_cast<LRESULT>(icon);
+        break;
     default:
         if (message >= WM_USER && OnUserMessage(message, wParam, lParam, &result)) return result;
         break;

@@ -36,6 +36,20 @@ protected:
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     // WM_TIMER; default handling follows in any case.
     virtual void OnTimer(UINT_PTR id) { (void)id; }
+    // WM_SYSCOMMAND, the command with its low four bits cleared. TRUE when
+    // handled; FALSE leaves it to default handling.
+    virtual BOOL OnSysCommand(UINT command, LPARAM lParam) {
+        (void)command; (void)lParam;
+        return FALSE;
+    }
+    // WM_DROPFILES (a window with WS_EX_ACCEPTFILES). The handler owns the
+    // drop handle and releases it with DragFinish.
+    virtual void OnDropFiles(HDROP drop) { (void)drop; }
+    // WM_PAINT. TRUE when the handler painted; FALSE for default painting.
+    virtual BOOL OnPaint() { return FALSE; }
+    // WM_QUERYDRAGICON: the icon of the minimised window, or null for the
+    // default.
+    virtual HICON OnQueryDragIcon() { return nullptr; }
     // Messages from WM_USER on (private notifications). TRUE when handled,
     // with the answer in *result.
     virtual BOOL OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -10,3 +10,5 @@ std::wstring WideFromUtf8(const std::string& utf8);
 std::wstring WideFromAnsi(const std::string& ansi);
 std::string Utf8FromWide(const std::wstring& wide);
 std::string Utf8FromAnsi(const std::string& ansi);
+// For the ANSI API of the platform's dialogs, whose titles are UI texts.
+std::string AnsiFromUtf8(const std::string& utf8);

@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include "WinApp.h"
+#include "Wnd.h"
 
 // The calling thread's object, kept in thread-local storage.
 static DWORD ThreadSlot() {
@@ -29,6 +30,13 @@ DWORD CWinThread::ResumeThread() {
 BOOL CWinThread::CreateThread(DWORD flags, UINT stackSize, LPSECURITY_ATTRIBUTES security) {
     if (m_hThread) return FALSE;
     ThreadSlot();  // allocate the slot before any second thread can race for it
+    // Read the main window here, on the creator's thread, so the new thread
+    // never reads what the user-interface thread may change or destroy.
+    if (!m_pMainWnd) {
+        CWinApp* app = AfxGetApp();
+        if (app) m_pMainWnd = app->m_pMainWnd;
+    }
+    m_hMainWnd = CWnd::GetSafeHwnd(m_pMainWnd);
     unsigned id = 0;
     uintptr_t handle = ::_beginthreadex(security, stackSize, &CWinThread::ThreadEntry, this,
                                         flags & CREATE_SUSPENDED, &id);
@@ -50,10 +58,6 @@ int CWinThread::Run() {
 unsigned __stdcall CWinThread::ThreadEntry(void* param) {
     CWinThread* thread = static_cast<CWinThread*>(param);
     SetCurrentThreadObject(thread);
-    if (!thread->m_pMainWnd) {
-        CWinApp* app = AfxGetApp();
-        if (app) thread->m_pMainWnd = app->m_pMainWnd;
-    }
     int exitCode = thread->InitInstance() ? thread->Run() : thread->ExitInstance();
     if (thread->m_bAutoDelete) delete thread;
     SetCurrentThreadObject(nullptr);

@@ -19,9 +19,13 @@ public:
     HANDLE m_hThread = nullptr;
     DWORD m_nThreadID = 0;
     BOOL m_bAutoDelete = TRUE;
-    // The window this thread reports to; a started thread inherits the
+    // The window this thread reports to; a created thread inherits the
     // application's main window unless its creator set another.
     CWnd* m_pMainWnd = nullptr;
+    // That window's handle, taken on the creating thread when the thread is
+    // created. A thread that outlives the window's object still holds a
+    // handle that is merely invalid then, never a dangling object.
+    HWND m_hMainWnd = nullptr;
 
     virtual CWnd* GetMainWnd() { return m_pMainWnd; }
 

@@ -11,6 +11,23 @@
 #define IDC_PROGRESS_BAR 1017
 #define IDC_ELAPSED 1018
 
+// Main window
+#define IDR_MAINFRAME 128  // the program's icon
+#define IDS_ABOUTBOX 101   // "关于 Torvan(&A)...": its presence trims the system menu
+#define IDD_TORVAN_DIALOG 102
+#define IDC_BROWSE_FOLDER 1000
+#define IDC_FOLDER 1002
+#define IDC_GZIP 1003
+#define IDC_BROWSE_ARCHIVE 1005
+#define IDC_ARCHIVE 1006
+#define IDC_EXIT 1011
+#define IDC_ABOUT 1015
+#define IDC_INTEGRATION 1016
+#define IDC_UNPACK 2222
+#ifndef ID_HELP
+#define ID_HELP 57670
+#endif
+
 // Button images (generated from resources/bitmaps/*.txt)
 #define IDB_CROSS_REST 138
 #define IDB_CROSS_HOT 139

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
+#include "NotifyMainWindow.h"
+#include "OperationProgress.h"
 #include "WinApp.h"
 #include "WinThread.h"
 #include "WorkerLaunch.h"
@@ -23,6 +25,7 @@ class ProbeThread : public CWinThread {
 public:
     Observations* seen = nullptr;
     int m_nField = 0;
+    bool notify = false;
 
     ~ProbeThread() override {
         if (seen && seen->deleted) ::SetEvent(seen->deleted);
@@ -32,6 +35,7 @@ public:
         seen->sawItselfAsCurrent = AfxGetThread() == this;
         seen->mainWnd = GetMainWnd();
         seen->fieldSeen = m_nField;
+        if (notify) NotifyMainWindow(torvan::OPN_PROGRESS, 7);
         return FALSE;
     }
     int ExitInstance() override {
@@ -85,4 +89,28 @@ TEST(WinThread, ResumeRuleCopesWithExtraSuspensions) {
     ASSERT_EQ(::WaitForSingleObject(handle, harness::kPatience), WAIT_OBJECT_0);
     EXPECT_TRUE(seen.ranInitInstance);
     delete thread;
+}
+
+TEST(WinThread, ReportsToTheMainWindowHandleTakenWhenItWasCreated) {
+    harness::RecordingWindow mainWindow;
+    Observations seen;
+    seen.deleted = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ProbeThread* thread = nullptr;
+    {
+        MainWindowScope scope(&mainWindow);
+        thread = AfxBeginThread<ProbeThread>(0, 0, CREATE_SUSPENDED);
+    }
+    // The application has no main window any more when the thread runs;
+    // the thread still reports to the one it was created under.
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(thread->m_hMainWnd, mainWindow.m_hWnd);
+    thread->seen = &seen;
+    thread->notify = true;
+    thread->m_bAutoDelete = TRUE;
+    ResumeUntilRunning(thread->m_hThread);
+    ASSERT_TRUE(harness::PumpUntil([&] { return ::WaitForSingleObject(seen.deleted, 0) == WAIT_OBJECT_0; }));
+    ::CloseHandle(seen.deleted);
+    ASSERT_EQ(mainWindow.log.size(), 1u);
+    EXPECT_EQ(mainWindow.log[0].code, torvan::OPN_PROGRESS);
+    EXPECT_EQ(mainWindow.log[0].value, 7);
 }

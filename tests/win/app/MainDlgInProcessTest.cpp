@@ -1,0 +1,196 @@
+// What cannot be seen from another process: the main window's system menu
+// and icons, a drop (its HDROP is this process's memory), and the Close
+// command with the extracted help file. The window is created modeless in
+// this process; its modal dialogs then run on this thread.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Driver.h"
+#include "MainDlg.h"
+#include "TestTree.h"
+#include "WinApp.h"
+#include "resource.h"
+
+using namespace driver;
+
+namespace {
+
+// A drop of `paths`, as Explorer hands it over: DROPFILES followed by the
+// ANSI names, each terminated, and one more terminator.
+HDROP MakeDrop(const std::vector<std::string>& paths) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& path : paths) size += path.size() + 1;
+    HGLOBAL memory = ::GlobalAlloc(GHND, size);
+    auto* drop = static_cast<DROPFILES*>(::GlobalLock(memory));
+    drop->pFiles = sizeof(DROPFILES);
+    char* names = reinterpret_cast<char*>(drop + 1);
+    for (const std::string& path : paths) {
+        path.copy(names, path.size());
+        names += path.size() + 1;
+    }
+    ::GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+struct ThreadDialogSearch {
+    std::wstring title;  // empty: the folder browser
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindThreadDialogProc(HWND hWnd, LPARAM lParam) {
+    auto* search = reinterpret_cast<ThreadDialogSearch*>(lParam);
+    if (!::IsWindowVisible(hWnd) || ClassName(hWnd) != L"#32770") return TRUE;
+    if (search->title.empty() ? IsFolderBrowser(hWnd) : WindowText(hWnd) == search->title) {
+        search->found = hWnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The dialogs the main window opens are modal on this thread, so they are
+// answered from a second one: it waits for the dialog titled `title` on
+// `uiThread` (the folder browser for an empty title), hands it to
+// `answer`, and ends.
+struct Watch {
+    DWORD uiThread;
+    std::wstring title;
+    std::function<void(HWND)> answer;
+    bool seen = false;
+};
+
+DWORD WINAPI WatchProc(LPVOID param) {
+    auto* watch = static_cast<Watch*>(param);
+    ThreadDialogSearch search{watch->title};
+    WaitUntil([&] {
+        ::EnumThreadWindows(watch->uiThread, &FindThreadDialogProc, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    if (!search.found) return 1;
+    watch->seen = true;
+    watch->answer(search.found);
+    return 0;
+}
+
+// Posts `message` to the window and keeps this thread's messages flowing
+// until the watcher has answered the dialog that follows.
+bool PostAndAnswer(HWND window, UINT message, WPARAM wParam, Watch& watch) {
+    watch.uiThread = ::GetCurrentThreadId();
+    HANDLE thread = ::CreateThread(nullptr, 0, &WatchProc, &watch, 0, nullptr);
+    if (!thread) return false;
+    ::PostMessageW(window, message, wParam, 0);
+    WaitUntil([&] { return ::WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; });
+    ::CloseHandle(thread);
+    return watch.seen;
+}
+
+class MainDlgInProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        AfxGetApp()->m_pMainWnd = &dialog;
+        ASSERT_TRUE(dialog.Create(IDD_TORVAN_DIALOG));
+    }
+    void TearDown() override {
+        if (::IsWindow(dialog.m_hWnd)) ::DestroyWindow(dialog.m_hWnd);
+        AfxGetApp()->m_pMainWnd = nullptr;
+    }
+
+    CMainDlg dialog;
+    TestFolder temp{"inprocess"};
+};
+
+}  // namespace
+
+TEST_F(MainDlgInProcess, SystemMenuKeepsMoveMinimiseSeparatorClose) {
+    HMENU menu = ::GetSystemMenu(dialog.m_hWnd, FALSE);
+    ASSERT_NE(menu, nullptr);
+    ASSERT_GE(::GetMenuItemCount(menu), 4);
+    EXPECT_EQ(::GetMenuItemID(menu, 0), static_cast<UINT>(SC_MOVE));
+    EXPECT_EQ(::GetMenuItemID(menu, 1), static_cast<UINT>(SC_MINIMIZE));
+    EXPECT_EQ(::GetMenuState(menu, 2, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
+    EXPECT_EQ(::GetMenuItemID(menu, 3), static_cast<UINT>(SC_CLOSE));
+    // Whatever follows is the system's own (Wine adds "About Wine").
+    for (int i = 4; i < ::GetMenuItemCount(menu); ++i) {
+        UINT id = ::GetMenuItemID(menu, i);
+        EXPECT_NE(id, static_cast<UINT>(SC_RESTORE));
+        EXPECT_NE(id, static_cast<UINT>(SC_SIZE));
+        EXPECT_NE(id, static_cast<UINT>(SC_MAXIMIZE));
+    }
+}
+
+TEST_F(MainDlgInProcess, ProgramIconIsTheLargeAndTheSmallIcon) {
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_BIG, 0)), dialog.m_hIcon);
+    EXPECT_NE(::SendMessageW(dialog.m_hWnd, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(dialog.m_hIcon, nullptr);
+    EXPECT_EQ(reinterpret_cast<HICON>(::SendMessageW(dialog.m_hWnd, WM_QUERYDRAGICON, 0, 0)), dialog.m_hIcon);
+}
+
+TEST_F(MainDlgInProcess, DroppedFileIsUnpackedAndOnlyTheFirstItemCounts) {
+    temp.AddFile("site.dat.gz", "not really an archive");
+    temp.AddFiles("second", 1);
+    std::wstring browserText;
+    std::string archive, folder;
+    Watch watch{0, L"", [&](HWND browser) {
+                    browserText = FolderBrowserTitle(browser);
+                    archive = dialog.m_strArchive;
+                    folder = dialog.m_strFolder;
+                    CancelDialog(browser);
+                }};
+    HDROP drop = MakeDrop({temp.Join("site.dat.gz"), temp.Join("second")});
+    ASSERT_TRUE(PostAndAnswer(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), watch));
+    EXPECT_EQ(browserText, Wide("选择解压的目的地，即解压到哪个目录下："));
+    EXPECT_EQ(archive, temp.Join("site.dat.gz"));
+    EXPECT_EQ(folder, "");
+    EXPECT_TRUE(::IsWindow(dialog.m_hWnd));  // not in command-line mode
+}
+
+TEST_F(MainDlgInProcess, DroppedFolderOpensTheSaveDialogAtOnce) {
+    temp.AddFiles("site", 3);
+    temp.AddFile("later.dat", "x");
+    std::string suggested, folder, archive;
+    Watch watch{0, Wide("另存为 - 请确定压缩后文件的存放位置及文件名："), [&](HWND save) {
+                    suggested = AnsiText(SaveDialogNameEdit(save));
+                    folder = dialog.m_strFolder;
+                    archive = dialog.m_strArchive;
+                    CancelDialog(save);
+                }};
+    HDROP drop = MakeDrop({temp.Join("site"), temp.Join("later.dat")});
+    ASSERT_TRUE(PostAndAnswer(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), watch));
+    EXPECT_EQ(suggested, "site.dat.gz");
+    EXPECT_EQ(folder, temp.Join("site"));
+    EXPECT_EQ(archive, "");
+}
+
+TEST_F(MainDlgInProcess, CloseDeletesTheExtractedHelpFile) {
+    temp.AddFile("help.chm", "help");
+    dialog.m_strHelpFile = temp.Join("help.chm");
+    ::SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(FileExists(temp.Join("help.chm")));
+    EXPECT_FALSE(::IsWindow(dialog.m_hWnd));
+}
+
+TEST_F(MainDlgInProcess, CloseStillClosesWhenTheHelpFileCannotBeDeleted) {
+    // A help viewer that still holds the file, sharing no deletion.
+    temp.AddFile("held.chm", "help");
+    HANDLE held = ::CreateFileA(temp.Join("held.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    dialog.m_strHelpFile = temp.Join("held.chm");
+    ::SendMessageW(dialog.m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_FALSE(::IsWindow(dialog.m_hWnd));
+    ::CloseHandle(held);
+}
+
+TEST_F(MainDlgInProcess, ExitButtonLeavesTheHelpFile) {
+    temp.AddFile("help.chm", "help");
+    dialog.m_strHelpFile = temp.Join("help.chm");
+    ::SendMessageW(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_EXIT, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, IDC_EXIT)));
+    EXPECT_FALSE(::IsWindow(dialog.m_hWnd));
+    EXPECT_TRUE(FileExists(temp.Join("help.chm")));
+}
