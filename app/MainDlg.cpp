@@ -4,10 +4,13 @@
 
 #include <io.h>
 
+#include "AboutDlg.h"
 #include "CommandLine.h"
 #include "DataExchange.h"
 #include "FileDialog.h"
 #include "FolderBrowser.h"
+#include "HelpFile.h"
+#include "IntegrationDlg.h"
 #include "MainWindowTexts.h"
 #include "OperationProgress.h"
 #include "ProgressDlg.h"
@@ -149,15 +152,17 @@ void CMainDlg::OnGzipClicked() {
 }
 
 void CMainDlg::OnShowHelp() {
-    // Extracting and opening the embedded help comes with the help itself.
+    ShowHelp(m_hWnd, m_strHelpFile);
 }
 
 void CMainDlg::OnAbout() {
-    // The About box comes with its own dialog class.
+    CAboutDlg about;
+    about.DoModal();
 }
 
 void CMainDlg::OnIntegrationSetup() {
-    // The integration setup comes with its own dialog class.
+    CIntegrationDlg setup;
+    setup.DoModal();
 }
 
 void CMainDlg::OnBrowseFolder() {

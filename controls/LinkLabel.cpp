@@ -15,19 +15,6 @@ const size_t kCommandBuffer = 520;
 
 bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
-// Commands run through WinExec are ANSI text.
-std::string AnsiFromUtf8(const std::string& utf8) {
-    std::wstring wide = WideFromUtf8(utf8);
-    if (wide.empty()) return std::string();
-    int length = ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                       nullptr, nullptr);
-    if (length <= 0) return std::string();
-    std::string ansi(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0], length, nullptr,
-                          nullptr);
-    return ansi;
-}
-
 }  // namespace
 
 CLinkLabel::~CLinkLabel() {
