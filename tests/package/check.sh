@@ -49,6 +49,20 @@ for arch in win32 win64; do
     [ -z "$foreign" ] && pass "$arch: $binary needs only Windows' own DLLs" \
       || fail "$arch: $binary needs$foreign"
   done
+
+  # Run from where the package was unpacked: integrate from Torvan.exe, let
+  # the context-menu item start it on a folder, remove the integration.
+  case $arch in win32) build=build-win32 ;; win64) build=build-win64 ;; esac
+  harness="$build/tests/win/app/app_e2e_win_tests.exe"
+  if [ -f "$harness" ]; then
+    TORVAN_EXE="C:\\torvan-package-$arch\\Torvan.exe" bash scripts/wine-run.sh "$harness" \
+        --gtest_filter='ExplorerIntegration.*' >"$ROOT/build/package-$arch-integration.log" 2>&1 \
+      && pass "$arch: integrated from the unpacked folder; the menu item starts its Torvan.exe" \
+      || { fail "$arch: integration from the unpacked folder (see build/package-$arch-integration.log)"; \
+           tail -n 30 "$ROOT/build/package-$arch-integration.log" >&2; }
+  else
+    fail "$arch: $harness is not built"
+  fi
 done
 
 if [ $failures -gt 0 ]; then

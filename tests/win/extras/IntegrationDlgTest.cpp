@@ -1,4 +1,4 @@
-// The integration dialog run for real: a stand-in TorvanExt.dll beside this
+// The integration dialog run for real: a copy of TorvanExt.dll beside this
 // program, whose registration writes its class key, so each test sees what
 // the registration tool did; the handler keys; every box's text and icon;
 // a missing library; and the dialog's own texts and buttons.
@@ -65,7 +65,7 @@ void RemoveAllKeys() {
     extras::DeleteTree(kClassKey);
 }
 
-// Moves the stand-in library away for one test, and back.
+// Moves the library away for one test, and back.
 class LibraryAway {
 public:
     LibraryAway() {
