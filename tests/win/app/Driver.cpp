@@ -137,6 +137,10 @@ HWND TorvanProcess::WaitForDialog(const std::wstring& title, DWORD timeoutMs) co
     return WaitForDialogWhere(m_id, [&](HWND h) { return WindowText(h) == title; }, timeoutMs);
 }
 
+HWND TorvanProcess::WaitForFileDialog(DWORD timeoutMs) const {
+    return WaitForDialogWhere(m_id, [](HWND h) { return SaveDialogNameEdit(h) != nullptr; }, timeoutMs);
+}
+
 bool IsFolderBrowser(HWND dialog) { return ::GetDlgItem(dialog, 14145) != nullptr; }
 
 HWND TorvanProcess::WaitForFolderBrowser(DWORD timeoutMs) const {

@@ -40,6 +40,8 @@ public:
     HWND MainWindow(DWORD timeoutMs = kPatience) const;
     // A visible top-level dialog of this process titled `title`.
     HWND WaitForDialog(const std::wstring& title, DWORD timeoutMs = kPatience) const;
+    // A file dialog (file-name box 1148) of this process, whatever its title.
+    HWND WaitForFileDialog(DWORD timeoutMs = kPatience) const;
     // The folder browser: a dialog with the browser's tree view. Found by
     // its tree, not its caption, which Wine words differently by style.
     HWND WaitForFolderBrowser(DWORD timeoutMs = kPatience) const;

@@ -13,6 +13,7 @@
 
 #include "Driver.h"
 #include "MainDlg.h"
+#include "MessageBox.h"
 #include "TestTree.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -193,4 +194,27 @@ TEST_F(MainDlgInProcess, ExitButtonLeavesTheHelpFile) {
                    reinterpret_cast<LPARAM>(::GetDlgItem(dialog.m_hWnd, IDC_EXIT)));
     EXPECT_FALSE(::IsWindow(dialog.m_hWnd));
     EXPECT_TRUE(FileExists(temp.Join("help.chm")));
+}
+
+// In this process an icon handle can be compared with the system's own.
+BOOL CALLBACK FindBoxIcon(HWND child, LPARAM found) {
+    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
+    *reinterpret_cast<HICON*>(found) = reinterpret_cast<HICON>(::SendMessageW(child, STM_GETICON, 0, 0));
+    return FALSE;
+}
+
+TEST_F(MainDlgInProcess, RefusalBoxHasTheErrorIconAndTheProgramsName) {
+    HICON icon = nullptr;
+    HWND owner = nullptr;
+    std::wstring text;
+    Watch watch{0, ProgramName(), [&](HWND box) {
+                    owner = ::GetWindow(box, GW_OWNER);
+                    text = WindowText(::GetDlgItem(box, 0xFFFF));
+                    ::EnumChildWindows(box, &FindBoxIcon, reinterpret_cast<LPARAM>(&icon));
+                    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                }};
+    ASSERT_TRUE(PostAndAnswer(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), watch));
+    EXPECT_EQ(text, Wide("请先选择要压缩的文件夹!"));
+    EXPECT_EQ(owner, dialog.m_hWnd);
+    EXPECT_EQ(icon, ::LoadIconA(nullptr, IDI_ERROR));
 }
