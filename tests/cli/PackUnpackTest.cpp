@@ -196,7 +196,7 @@ TEST(PackUnpack, HelpExplainsBothCommandsAndLinks)
 {
     RunResult r = RunTool({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* part : {"torvan pack [--plain] FOLDER [-o ARCHIVE]", "torvan unpack ARCHIVE [-C DEST]",
+    for (const char* part : {"torvan pack [--plain] [--threads N] FOLDER [-o ARCHIVE]", "torvan unpack ARCHIVE [-C DEST]",
                              "torvan list ARCHIVE", "extracted N, failed M", "--names gbk",
                              "--quiet", "Symbolic links"})
         EXPECT_TRUE(Contains(r.out, part)) << part;
