@@ -58,6 +58,40 @@ TEST_F(PlatformFileSystemTest, CurrentDirectoryIsLeftAlone) {
     EXPECT_EQ(ReadBytes(Path("out/site/a")), "a");
 }
 
+// What a killed process leaves of its scratch files is what closing their
+// last handle leaves: the system closes them all when the process dies.
+TEST_F(PlatformFileSystemTest, AScratchFileGoesWithItsLastHandleUnlessKept) {
+    FileSystem& fs = PlatformFileSystem();
+    ASSERT_TRUE(MakeDir(Path("arch")));
+    ASSERT_TRUE(WriteBytes(Path("arch/site.dat"), "old"));
+    const std::string data(300000, 'd');
+    for (const std::string& folder : {Path("arch"), std::string()}) {
+        SCOPED_TRACE(folder.empty() ? "temporary folder" : "beside the archive");
+        FileSystem::Scratch scratch;
+        ASSERT_TRUE(fs.CreateScratch(folder, scratch));
+        ASSERT_TRUE(fs.Write(scratch.handle, data.data(), data.size()));
+        ASSERT_TRUE(fs.Close(scratch.handle));
+        EXPECT_EQ(Snapshot(Path("arch")), (std::map<std::string, std::string>{{"site.dat", "old"}}));
+        EXPECT_TRUE(TempLeftovers().empty());
+    }
+
+    FileSystem::Scratch scratch;
+    ASSERT_TRUE(fs.CreateScratch(Path("arch"), scratch));
+    ASSERT_TRUE(fs.Write(scratch.handle, "new", 3));
+    ASSERT_TRUE(fs.KeepScratch(scratch, Path("arch/site.dat")));
+    EXPECT_EQ(Snapshot(Path("arch")), (std::map<std::string, std::string>{{"site.dat", "new"}}));
+
+    // The expanded copy of an unpack is read back through the same handle.
+    ASSERT_TRUE(fs.CreateScratch("", scratch));
+    ASSERT_TRUE(fs.Write(scratch.handle, "expanded", 8));
+    ASSERT_TRUE(fs.Seek(scratch.handle, 0));
+    char back[8] = {};
+    EXPECT_EQ(fs.Read(scratch.handle, back, sizeof back), 8);
+    EXPECT_EQ(std::string(back, 8), "expanded");
+    fs.DiscardScratch(scratch);
+    EXPECT_TRUE(TempLeftovers().empty());
+}
+
 #ifndef _WIN32
 
 TEST_F(PlatformFileSystemTest, SpecialFilesFailInsteadOfHanging) {
