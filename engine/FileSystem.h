@@ -98,9 +98,6 @@ public:
     virtual bool KeepScratch(Scratch& scratch, const std::string& target) = 0;
     // Closes the scratch file and removes it.
     virtual void DiscardScratch(Scratch& scratch) = 0;
-    // Moves a file over another in one step: the target holds either its
-    // old or its new contents, whatever happens in between.
-    virtual bool Replace(const std::string& from, const std::string& to) = 0;
     virtual bool Delete(const std::string& path) = 0;
 };
 
@@ -142,9 +139,6 @@ public:
         return m_inner.KeepScratch(scratch, target);
     }
     void DiscardScratch(Scratch& scratch) override { m_inner.DiscardScratch(scratch); }
-    bool Replace(const std::string& from, const std::string& to) override {
-        return m_inner.Replace(from, to);
-    }
     bool Delete(const std::string& path) override { return m_inner.Delete(path); }
 
 protected:

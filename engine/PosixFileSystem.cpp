@@ -252,10 +252,6 @@ public:
         scratch = Scratch();
     }
 
-    bool Replace(const std::string& from, const std::string& to) override {
-        return rename(from.c_str(), to.c_str()) == 0;
-    }
-
     bool Delete(const std::string& path) override { return unlink(path.c_str()) == 0; }
 };
 

@@ -15,12 +15,6 @@ public:
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;
 
-    // Takes another handle, closing the one held.
-    void Reset(FileSystem::Handle handle) {
-        Close();
-        m_handle = handle;
-    }
-
     bool IsOpen() const { return m_handle != FileSystem::kNoHandle; }
     FileSystem::Handle Get() const { return m_handle; }
 

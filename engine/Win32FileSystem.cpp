@@ -196,10 +196,6 @@ public:
         scratch = Scratch();
     }
 
-    bool Replace(const std::string& from, const std::string& to) override {
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    }
-
     bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
 };
 
