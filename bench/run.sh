@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Benchmarks torvan against GNU tar on three data sets and prints the ratio
-# of each pair (median of several runs) and the peak resident set size.
+# Benchmarks torvan against GNU tar (with gzip) and against tar with pigz on
+# three data sets and prints the ratio of each pair (median of several
+# runs), the peak resident set size and the compressed sizes.
 #
 #   bash bench/run.sh                 # data and results in /tmp/torvan-bench
 #   BENCH_DIR=/somewhere RUNS=5 bash bench/run.sh
@@ -12,6 +13,8 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 SCRATCH="${BENCH_DIR:-/tmp/torvan-bench}"
 RUNS="${RUNS:-3}"
 SETS="${SETS:-web small big}"
+CORES="$(nproc)"
+command -v pigz >/dev/null || { echo "bench: pigz is not installed (scripts/setup.sh)" >&2; exit 1; }
 
 if [ -z "${TORVAN:-}" ]; then
   cmake -S "$ROOT" -B "$ROOT/build-bench" -DCMAKE_BUILD_TYPE=Release >/dev/null
@@ -26,7 +29,9 @@ python3 "$ROOT/bench/make_datasets.py" "$SCRATCH"
 work="$SCRATCH/work"
 mkdir -p "$work"
 samples="$SCRATCH/samples.tsv"
+sizes="$SCRATCH/sizes.tsv"
 : > "$samples"
+: > "$sizes"
 
 # Runs one command under /usr/bin/time -v; appends "set op tool seconds kib".
 measure() {
@@ -57,33 +62,57 @@ for set in $SETS; do
   for run in $(seq 1 "$RUNS"); do
     echo "   run $run of $RUNS" >&2
     rm -f "$work"/*.dat "$work"/*.gz "$work"/*.tar "$work"/*.tgz
-    # Alternate which tool goes first, so neither always meets a cold cache.
-    if [ $((run % 2)) -eq 1 ]; then order="torvan tar"; else order="tar torvan"; fi
+    # Rotate which tool goes first, so none always meets a cold cache.
+    case $((run % 3)) in
+      1) order="torvan tar pigz" ;;
+      2) order="tar pigz torvan" ;;
+      0) order="pigz torvan tar" ;;
+    esac
     for tool in $order; do
-      if [ "$tool" = torvan ]; then
+      case $tool in
+      torvan)
         measure "$set" pack-gzip torvan "$TORVAN" pack --quiet "$data" -o "$work/t.dat.gz"
+        measure "$set" pack-gzip-1 torvan "$TORVAN" pack --quiet --threads 1 "$data" -o "$work/t1.dat.gz"
         measure "$set" pack-plain torvan "$TORVAN" pack --quiet --plain "$data" -o "$work/t.dat"
         fresh "$work/out-t"
         measure "$set" unpack-gzip torvan "$TORVAN" unpack --quiet "$work/t.dat.gz" -C "$work/out-t"
         fresh "$work/out-t"
         measure "$set" unpack-plain torvan "$TORVAN" unpack --quiet "$work/t.dat" -C "$work/out-t"
-      else
+        ;;
+      tar)
         measure "$set" pack-gzip tar tar -czf "$work/a.tgz" -C "$SCRATCH/data" "$set"
         measure "$set" pack-plain tar tar -cf "$work/a.tar" -C "$SCRATCH/data" "$set"
         fresh "$work/out-a"
         measure "$set" unpack-gzip tar tar -xzf "$work/a.tgz" -C "$work/out-a"
         fresh "$work/out-a"
         measure "$set" unpack-plain tar tar -xf "$work/a.tar" -C "$work/out-a"
-      fi
+        ;;
+      pigz)
+        measure "$set" pack-gzip pigz tar -I "pigz -6 -p $CORES" -cf "$work/p.tgz" -C "$SCRATCH/data" "$set"
+        fresh "$work/out-p"
+        measure "$set" unpack-gzip pigz tar -I "pigz -p $CORES" -xf "$work/p.tgz" -C "$work/out-p"
+        ;;
+      esac
     done
     if [ "$run" -eq 1 ]; then
-      # Once per set: the unpacked trees must equal the original.
+      # Once per set: the unpacked trees must equal the original, the
+      # archive must not depend on the number of threads, and its size is
+      # set against one zlib stream at level 6 over the same plain archive.
       diff -rq "$data" "$work/out-t/$set" >/dev/null || { echo "bench: torvan round trip differs for $set" >&2; exit 1; }
-      echo "   sizes: torvan gzip $(stat -c %s "$work/t.dat.gz"), tar gzip $(stat -c %s "$work/a.tgz")" >&2
+      cmp -s "$work/t.dat.gz" "$work/t1.dat.gz" || { echo "bench: archive differs with --threads 1 for $set" >&2; exit 1; }
+      one=$(python3 -c "import sys, zlib
+z = zlib.compressobj(6, zlib.DEFLATED, 31, 8)
+n = 0
+with open(sys.argv[1], 'rb') as f:
+    for block in iter(lambda: f.read(1 << 20), b''):
+        n += len(z.compress(block))
+print(n + len(z.flush()))" "$work/t.dat")
+      printf '%s\t%s\t%s\t%s\t%s\n' "$set" "$(stat -c %s "$work/t.dat.gz")" "$(stat -c %s "$work/a.tgz")" \
+        "$(stat -c %s "$work/p.tgz")" "$one" >> "$sizes"
     fi
   done
-  rm -rf "$work/out-t" "$work/out-a"
+  rm -rf "$work/out-t" "$work/out-a" "$work/out-p"
 done
 rm -f "$work"/*.dat "$work"/*.gz "$work"/*.tar "$work"/*.tgz
 
-python3 "$ROOT/bench/report.py" "$samples" | tee "$SCRATCH/results.md"
+python3 "$ROOT/bench/report.py" "$samples" "$sizes" "$CORES" | tee "$SCRATCH/results.md"

@@ -14,6 +14,21 @@ bool ParseNames(const std::string& value, NameMode& mode, std::string& error)
     return false;
 }
 
+bool ParseThreads(const std::string& value, int& threads, std::string& error)
+{
+    int n = 0;
+    for (char c : value) {
+        if (c < '0' || c > '9' || n > 10000) { n = -1; break; }
+        n = n * 10 + (c - '0');
+    }
+    if (value.empty() || n < 1 || n > 10000) {
+        error = "--threads needs a whole number from 1 up, got '" + value + "'";
+        return false;
+    }
+    threads = n;
+    return true;
+}
+
 // Takes the value of an option given either as "--opt VALUE" or "--opt=VALUE".
 bool TakeValue(const std::vector<std::string>& args, size_t& i, const std::string& name,
                std::string& value, std::string& error)
@@ -79,6 +94,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
             std::string value;
             if (!TakeValue(args, i, "--names", value, error)) return false;
             if (!ParseNames(value, request.names, error)) return false;
+        } else if (StartsWithOption(arg, "--threads") && request.command == Command::Pack) {
+            std::string value;
+            if (!TakeValue(args, i, "--threads", value, error)) return false;
+            if (!ParseThreads(value, request.threads, error)) return false;
         } else if (StartsWithOption(arg, "-o") && request.command == Command::Pack) {
             if (!TakeValue(args, i, "-o", request.archive, error)) return false;
             if (request.archive.empty()) { error = "-o needs a value"; return false; }
@@ -113,7 +132,7 @@ const char* HelpText()
 {
     return
         "usage:\n"
-        "  torvan pack [--plain] FOLDER [-o ARCHIVE]\n"
+        "  torvan pack [--plain] [--threads N] FOLDER [-o ARCHIVE]\n"
         "  torvan unpack ARCHIVE [-C DEST]\n"
         "  torvan list ARCHIVE\n"
         "  torvan --help\n"
@@ -130,12 +149,16 @@ const char* HelpText()
         "         output is always 'extracted N, failed M'. Exit 0 when files\n"
         "         were written and none failed, 2 when some were written and\n"
         "         some failed, 1 when none was written.\n"
-        "         Names leading outside DEST are refused and count as failed.\n"
+        "         Names leading outside DEST are refused and count as failed,\n"
+        "         and so does a file the archive ends before (it is written\n"
+        "         at its full size, zeros in place of the missing bytes).\n"
         "list     shows the entries of ARCHIVE with their sizes, folders ending\n"
         "         in '/', without unpacking anything. Exit 1 if it is no archive.\n"
         "\n"
         "options:\n"
         "  --plain        pack without gzip\n"
+        "  --threads N    pack: compress on N threads (default: one per core);\n"
+        "                 the archive is byte for byte the same for any N\n"
         "  -o ARCHIVE     pack into ARCHIVE\n"
         "  -C DEST        unpack into DEST\n"
         "  --names gbk    pack, unpack, list: translate names between local\n"
@@ -152,10 +175,11 @@ const char* HelpText()
         "standard error while packing and unpacking, when that is a terminal.\n"
         "\n"
         "Symbolic links: a link to a file is packed as a file with the contents\n"
-        "of its target; a link to a folder, or one that leads nowhere, is not\n"
-        "followed but left out, with a message naming it. Unpacking never\n"
-        "creates links and never writes through one. Other special files\n"
-        "(devices, pipes, sockets) stop the pack with a message naming them.\n";
+        "of its target; a link to a folder is not followed but left out, with\n"
+        "a message naming it. A link that leads nowhere stops the pack, like\n"
+        "any file that cannot be opened, and so do other special files\n"
+        "(devices, pipes, sockets), with a message naming them. Unpacking\n"
+        "never creates links and never writes through one.\n";
 }
 
 }  // namespace torvan::cli

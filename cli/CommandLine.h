@@ -15,6 +15,7 @@ struct Request {
     bool plain = false;          // pack: skip the gzip wrapping
     bool quiet = false;          // no progress, no chatter; errors still shown
     NameMode names = NameMode::Raw;
+    int threads = 0;             // pack: compressing threads; 0 = one per core
     std::string folder;          // pack
     std::string archive;         // pack: -o (may be empty); unpack/list: the input
     std::string destination;     // unpack: -C (may be empty: current directory)

@@ -11,6 +11,8 @@ int RunPack(const Request& request)
     EngineSetup setup;
     if (!MakeEngineSetup(request, console, setup)) return 1;
 
+    setup.options.threads = request.threads;
+
     PackJob job;
     job.folder = AbsoluteFolder(request.folder);
     job.gzip = !request.plain;

@@ -27,15 +27,11 @@ long long ReadUpTo(FileSystem& fs, FileSystem::Handle file, char* buffer, std::s
 
 constexpr unsigned kGzipReadBufferSize = 262144;
 
-// Expands a gzip-wrapped archive into the scratch file.
-bool Expand(const EngineContext& context, const std::string& archive, const std::string& scratch,
+// Expands a gzip-wrapped archive into the scratch file, which is then
+// read from its start.
+bool Expand(const EngineContext& context, const std::string& archive, FileSystem::Handle scratch,
             std::vector<char>& buffer) {
     FileSystem& fs = context.fs;
-    ScopedHandle out(fs, fs.CreateWrite(scratch));
-    if (!out.IsOpen()) {
-        context.Problem(scratch, "scratch file cannot be opened");
-        return false;
-    }
     gzFile gz = gzopen(archive.c_str(), "rb");
     if (!gz) {
         context.Problem(archive, "cannot be opened");
@@ -55,15 +51,15 @@ bool Expand(const EngineContext& context, const std::string& archive, const std:
             break;
         }
         if (got == 0) break;
-        if (!fs.Write(out.Get(), buffer.data(), static_cast<std::size_t>(got))) {
-            context.Problem(scratch, "write to the scratch file failed (disk full?)");
+        if (!fs.Write(scratch, buffer.data(), static_cast<std::size_t>(got))) {
+            context.Problem(archive, "write to the scratch file in the temporary folder failed (disk full?)");
             expanded = false;
             break;
         }
     }
     gzclose(gz);
-    if (!out.Close() && expanded) {
-        context.Problem(scratch, "write to the scratch file failed (disk full?)");
+    if (expanded && !fs.Seek(scratch, 0)) {
+        context.Problem(archive, "scratch file cannot be read back");
         expanded = false;
     }
     return expanded;
@@ -95,6 +91,12 @@ public:
         const long long start = m_payloadPosition;
         if (size > 0) m_payloadPosition += size;
 
+        // "./site/dir/" or "./site/." would otherwise land on a folder's
+        // name; on Windows such a name cannot be created at all.
+        if (!archiveName.empty() && !NamesAFile(archiveName, m_fs.Style())) {
+            m_context.Problem(archiveName, "names no file (ends in a separator or \".\")");
+            return false;
+        }
         std::string path;
         if (!LocalPath(archiveName, path)) return false;
         // A plain archive is read where it lies, possibly inside the
@@ -108,12 +110,20 @@ public:
             m_context.Problem(archiveName, "cannot be created");
             return false;
         }
-        bool written = size <= 0 || CopyPayload(start, size, out.Get());
+        long long missing = 0;
+        bool written = size <= 0 || CopyPayload(start, size, out.Get(), missing);
         if (!out.Close()) written = false;
         if (!written) {
             // A cut-off file would pass for the real one: it goes.
             m_context.Problem(archiveName, "write failed (disk full?)");
             m_fs.Delete(path);
+            return false;
+        }
+        if (missing > 0) {
+            // Kept at its size, so whatever the archive did hold is there,
+            // but it is not the file that was packed.
+            m_context.Problem(archiveName, "archive ends early: the last " + std::to_string(missing) + " of " +
+                                               std::to_string(size) + " bytes are missing (written as zeros)");
             return false;
         }
         return true;
@@ -162,8 +172,9 @@ private:
         return false;
     }
 
-    // The payload bytes of one file, zeros where the payload ends early.
-    bool CopyPayload(long long start, int size, FileSystem::Handle out) {
+    // The payload bytes of one file, zeros where the payload ends early;
+    // `missing` counts those.
+    bool CopyPayload(long long start, int size, FileSystem::Handle out, long long& missing) {
         bool ended = !m_fs.Seek(m_source, start);
         long long remaining = size;
         while (remaining > 0) {
@@ -174,6 +185,7 @@ private:
                 ended = true;
                 std::memset(m_buffer.data(), 0, want);
                 got = static_cast<long long>(want);
+                missing += got;
             }
             if (!m_fs.Write(out, m_buffer.data(), static_cast<std::size_t>(got))) return false;
             remaining -= got;
@@ -223,22 +235,18 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
         return result;
     }
     std::vector<char> buffer(kCopyBufferSize);
-    ScratchFile scratch(fs);
-    ScopedHandle expanded(fs, FileSystem::kNoHandle);
+    // Nameless, or removed by the system with its handle: a process that
+    // dies here leaves no expanded copy behind.
+    ScratchFile expanded(fs);
     if (StartsWithGzipMagic(magic, sniffed)) {
         direct.Close();
-        if (!scratch.Create("")) {
+        if (!expanded.Create("")) {
             context.Problem(archive, "cannot create a scratch file in the temporary folder");
             return result;
         }
-        if (!Expand(context, archive, scratch.Path(), buffer)) return result;
-        expanded.Reset(fs.OpenRead(scratch.Path()));
-        if (!expanded.IsOpen()) {
-            context.Problem(scratch.Path(), "scratch file cannot be opened");
-            return result;
-        }
+        if (!Expand(context, archive, expanded.Handle(), buffer)) return result;
     }
-    const FileSystem::Handle plain = expanded.IsOpen() ? expanded.Get() : direct.Get();
+    const FileSystem::Handle plain = expanded.IsOpen() ? expanded.Handle() : direct.Get();
 
     char preamble[kPreambleSize] = {};
     int total = 0;

@@ -9,7 +9,8 @@ namespace torvan {
 
 struct UnpackResult {
     int extracted = 0;   // file entries written, empty files included
-    int failed = 0;      // file entries that could not be written or were refused
+    int failed = 0;      // file entries that could not be written, were refused, or that the
+                         // archive ends before (those are still written, zeros for what is missing)
 };
 
 // (0, 0) means nothing was unpacked: not an archive, unreadable, or the

@@ -2,12 +2,13 @@
 
 #include <climits>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "ArchiveFormat.h"
 #include "EngineContext.h"
-#include "GzipInPlace.h"
 #include "NameCodec.h"
+#include "ParallelDeflate.h"
 #include "ScopedFile.h"
 
 namespace torvan {
@@ -71,9 +72,12 @@ public:
                 m_context.Problem(path, "symbolic link to a folder not followed; skipped");
                 break;
             case ItemKind::Missing:
-                // A link to nothing holds no data; gone is gone.
-                m_context.Problem(path, "symbolic link to nothing (or a file that vanished); skipped");
-                break;
+                // The folder shows an entry the archive could not hold:
+                // like any file that cannot be opened, it fails the pack.
+                m_context.Problem(path, m_fs.IsLink(path)
+                                            ? "symbolic link that leads nowhere; cannot be opened"
+                                            : "vanished while the folder was read");
+                return false;
             case ItemKind::Special:
                 m_context.Problem(path, "special file (FIFO, socket or device) cannot be packed");
                 return false;
@@ -147,14 +151,15 @@ private:
 };
 
 // Streams the files' contents, in manifest order, into the archive behind
-// its manifest, reporting progress file by file. The one buffer gathers
-// small files, so that thousands of them cost a few large writes.
+// its manifest (or into its compressor), reporting progress file by file.
+// The one buffer gathers small files, so that thousands of them cost a few
+// large writes.
 class ContentStreamer {
 public:
     ContentStreamer(const EngineContext& context, PackJob& job, const ProgressFn& progress,
-                    FileSystem::Handle archive, const std::string& shownAs)
+                    const ByteSink& out, const std::string& shownAs)
         : m_context(context), m_fs(context.fs), m_job(job), m_progress(progress),
-          m_archive(archive), m_shownAs(shownAs), m_buffer(kCopyBufferSize) {}
+          m_out(out), m_shownAs(shownAs), m_buffer(kCopyBufferSize) {}
 
     // Straight through, after whatever the buffer holds.
     bool Write(const void* data, std::size_t size) {
@@ -186,7 +191,7 @@ public:
 
 private:
     bool WriteOut(const void* data, std::size_t size) {
-        if (m_fs.Write(m_archive, data, size)) return true;
+        if (m_out(data, size)) return true;
         m_context.Problem(m_shownAs, "write failed (disk full?)");
         return false;
     }
@@ -226,28 +231,30 @@ private:
     FileSystem& m_fs;
     PackJob& m_job;
     const ProgressFn& m_progress;
-    FileSystem::Handle m_archive;
+    const ByteSink& m_out;
     const std::string& m_shownAs;
     std::vector<char> m_buffer;
     std::size_t m_filled = 0;
 };
 
-// Writes preamble and manifest, then every file's contents, into `target`.
-bool WritePlainArchive(const EngineContext& context, PackJob& job, const ProgressFn& progress,
-                       const std::string& header, const std::vector<PlannedFile>& files,
-                       const std::string& target) {
+// Writes preamble and manifest, then every file's contents, into the
+// scratch file, compressed on the way when the job says so.
+bool WriteArchive(const EngineContext& context, PackJob& job, const ProgressFn& progress,
+                  const std::string& header, const std::vector<PlannedFile>& files,
+                  FileSystem::Handle target) {
     FileSystem& fs = context.fs;
-    ScopedHandle out(fs, fs.CreateWrite(target));
-    if (!out.IsOpen()) {
-        context.Problem(job.archive, "cannot be created");
-        return false;
-    }
-    ContentStreamer streamer(context, job, progress, out.Get(), job.archive);
+    const ByteSink toFile = [&](const void* data, std::size_t size) { return fs.Write(target, data, size); };
+    std::unique_ptr<ParallelDeflate> gzip;
+    if (job.gzip) gzip = std::make_unique<ParallelDeflate>(toFile, context.options.threads);
+    const ByteSink out = gzip ? ByteSink([&](const void* data, std::size_t size) { return gzip->Write(data, size); })
+                              : toFile;
+
+    ContentStreamer streamer(context, job, progress, out, job.archive);
     if (!streamer.Write(header.data(), header.size())) return false;
     for (const PlannedFile& file : files)
         if (!streamer.AddFile(file)) return false;
     if (!streamer.Flush()) return false;
-    if (!out.Close()) {
+    if (gzip && !gzip->Finish()) {
         context.Problem(job.archive, "write failed (disk full?)");
         return false;
     }
@@ -290,21 +297,20 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
     }
     const std::string header = FormatPreamble(job.fileCount, static_cast<int>(manifest.size())) + manifest;
 
-    // The archive is assembled under a scratch name beside its final place
-    // and moved there only when complete: whatever happens meanwhile, the
-    // archive path holds either its old file or the whole new archive.
+    // The archive is assembled in a scratch file beside its final place and
+    // moved there only when complete: whatever happens meanwhile, the
+    // archive path holds either its old file or the whole new archive, and
+    // a process killed on the way leaves no scratch file behind.
     ScratchFile assembled(fs);
     if (!assembled.Create(context.FolderOf(job.archive))) {
         context.Problem(job.archive, "cannot create a file in the archive's folder");
         return false;
     }
-    if (!WritePlainArchive(context, job, progress, header, builder.Files(), assembled.Path())) return false;
-    if (job.gzip && !GzipFileInPlace(context, assembled.Path(), job.archive)) return false;
-    if (!fs.Replace(assembled.Path(), job.archive)) {
-        context.Problem(job.archive, "cannot be created or replaced");
+    if (!WriteArchive(context, job, progress, header, builder.Files(), assembled.Handle())) return false;
+    if (!assembled.Keep(job.archive)) {
+        context.Problem(job.archive, "cannot be written or replaced (disk full?)");
         return false;
     }
-    assembled.Release();
     return true;
 }
 

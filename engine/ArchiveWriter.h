@@ -17,8 +17,9 @@ struct PackJob {
 
 // Success or failure; on failure nothing new stands at job.archive.
 // Symbolic links to files are packed as the files they point at; links to
-// folders are skipped (with a problem report), so a tree can never loop,
-// and so are links that lead nowhere.
+// folders are skipped (with a problem report), so a tree can never loop.
+// A link that leads nowhere fails the pack, as any file that cannot be
+// opened does. gzip compression runs on options.threads threads.
 bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options = {});
 
 // Files below the folder at any depth; folders and links to folders are
@@ -26,7 +27,7 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
 int CountFiles(const std::string& folder, const EngineOptions& options = {});
 
 // Replaces a plain archive by its gzip form in one atomic step; on failure
-// the plain archive stays as it was.
+// the plain archive stays as it was. Compresses as Pack does.
 bool GzipInPlace(const std::string& archive, const EngineOptions& options = {});
 
 }  // namespace torvan

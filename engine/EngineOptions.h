@@ -28,6 +28,10 @@ struct EngineOptions {
 
     // Null means the platform's own file system.
     FileSystem* fs = nullptr;
+
+    // Threads that compress; 0 means one per core. The archive's bytes
+    // are the same whatever the number.
+    int threads = 0;
 };
 
 }  // namespace torvan

@@ -42,6 +42,12 @@ public:
     using Handle = std::intptr_t;
     static constexpr Handle kNoHandle = -1;
 
+    struct Scratch {
+        Handle handle = kNoHandle;
+        // Its name, where it has one: the file may be unnamed until kept.
+        std::string path;
+    };
+
     virtual ~FileSystem() = default;
 
     // How paths are written on this platform.
@@ -80,12 +86,18 @@ public:
 
     // One level; false when it exists already or cannot be made.
     virtual bool MakeFolder(const std::string& path) = 0;
-    // Creates a new, empty, uniquely named file in the folder (the
-    // temporary folder when empty) and returns its path.
-    virtual bool CreateScratchFile(const std::string& folder, std::string& path) = 0;
-    // Moves a file over another in one step: the target holds either its
-    // old or its new contents, whatever happens in between.
-    virtual bool Replace(const std::string& from, const std::string& to) = 0;
+
+    // A new, empty file, open for reading and writing, that the system
+    // removes should the process end before it is kept: a killed job
+    // leaves nothing behind. In `folder` it is to become a file there
+    // (KeepScratch); in the temporary folder (folder empty) it only ever
+    // holds data for the job, and closing it removes it.
+    virtual bool CreateScratch(const std::string& folder, Scratch& scratch) = 0;
+    // Closes the scratch file and moves it over `target` in one step; on
+    // failure it is removed and the target is as it was.
+    virtual bool KeepScratch(Scratch& scratch, const std::string& target) = 0;
+    // Closes the scratch file and removes it.
+    virtual void DiscardScratch(Scratch& scratch) = 0;
     virtual bool Delete(const std::string& path) = 0;
 };
 
@@ -120,12 +132,13 @@ public:
     FileIdentity IdentityOf(Handle file) override { return m_inner.IdentityOf(file); }
     FileIdentity IdentityOf(const std::string& path) override { return m_inner.IdentityOf(path); }
     bool MakeFolder(const std::string& path) override { return m_inner.MakeFolder(path); }
-    bool CreateScratchFile(const std::string& folder, std::string& path) override {
-        return m_inner.CreateScratchFile(folder, path);
+    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
+        return m_inner.CreateScratch(folder, scratch);
     }
-    bool Replace(const std::string& from, const std::string& to) override {
-        return m_inner.Replace(from, to);
+    bool KeepScratch(Scratch& scratch, const std::string& target) override {
+        return m_inner.KeepScratch(scratch, target);
     }
+    void DiscardScratch(Scratch& scratch) override { m_inner.DiscardScratch(scratch); }
     bool Delete(const std::string& path) override { return m_inner.Delete(path); }
 
 protected:

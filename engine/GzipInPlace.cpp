@@ -1,69 +1,55 @@
-#include <zlib.h>
-
 #include <vector>
 
 #include "ArchiveFormat.h"
 #include "ArchiveWriter.h"
-#include "GzipInPlace.h"
 #include "EngineContext.h"
+#include "ParallelDeflate.h"
 #include "ScopedFile.h"
 
 namespace torvan {
 
-bool GzipFileInPlace(const EngineContext& context, const std::string& archive, const std::string& shownAs) {
+bool GzipInPlace(const std::string& archive, const EngineOptions& options) {
+    EngineContext context(options);
     FileSystem& fs = context.fs;
 
     ScopedHandle plain(fs, fs.OpenRead(archive));
     if (!plain.IsOpen()) {
-        context.Problem(shownAs, "cannot be opened for compression");
+        context.Problem(archive, "cannot be opened for compression");
         return false;
     }
     // Beside the archive, so that the final move is a rename on one volume.
     ScratchFile compressed(fs);
     if (!compressed.Create(context.FolderOf(archive))) {
-        context.Problem(shownAs, "cannot create a scratch file in the archive's folder");
+        context.Problem(archive, "cannot create a scratch file in the archive's folder");
         return false;
     }
-    gzFile gz = gzopen(compressed.Path().c_str(), "wb");
-    if (!gz) {
-        context.Problem(shownAs, "cannot be opened for compression");
-        return false;
-    }
+    const FileSystem::Handle out = compressed.Handle();
+    ParallelDeflate gzip([&](const void* data, std::size_t size) { return fs.Write(out, data, size); },
+                         options.threads);
 
     std::vector<char> buffer(kCopyBufferSize);
-    bool written = true;
     for (;;) {
         const long long got = fs.Read(plain.Get(), buffer.data(), buffer.size());
         if (got < 0) {
-            context.Problem(shownAs, "read failed while compressing");
-            written = false;
-            break;
+            context.Problem(archive, "read failed while compressing");
+            return false;
         }
         if (got == 0) break;
-        if (gzwrite(gz, buffer.data(), static_cast<unsigned>(got)) != got) {
-            context.Problem(shownAs, "write failed while compressing (disk full?)");
-            written = false;
-            break;
+        if (!gzip.Write(buffer.data(), static_cast<std::size_t>(got))) {
+            context.Problem(archive, "write failed while compressing (disk full?)");
+            return false;
         }
     }
-    // gzclose flushes the last block and the trailer: its result counts too.
-    if (gzclose(gz) != Z_OK && written) {
-        context.Problem(shownAs, "write failed while compressing (disk full?)");
-        written = false;
-    }
-    plain.Close();
-    if (!written) return false;
-
-    if (!fs.Replace(compressed.Path(), archive)) {
-        context.Problem(shownAs, "cannot be replaced by its compressed form");
+    if (!gzip.Finish()) {
+        context.Problem(archive, "write failed while compressing (disk full?)");
         return false;
     }
-    compressed.Release();
+    plain.Close();
+    if (!compressed.Keep(archive)) {
+        context.Problem(archive, "cannot be replaced by its compressed form");
+        return false;
+    }
     return true;
-}
-
-bool GzipInPlace(const std::string& archive, const EngineOptions& options) {
-    return GzipFileInPlace(EngineContext(options), archive, archive);
 }
 
 }  // namespace torvan

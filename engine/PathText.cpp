@@ -129,6 +129,12 @@ static bool IsDeviceName(const std::string& component) {
            base[3] >= '1' && base[3] <= '9';
 }
 
+bool NamesAFile(const std::string& name, const PathStyle& style) {
+    const std::string::size_type at = FindLastSeparator(name, style);
+    const std::string last = at == std::string::npos ? name : name.substr(at + 1);
+    return !last.empty() && last != ".";
+}
+
 bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
                           std::vector<std::string>& components, std::string& why) {
     components.clear();

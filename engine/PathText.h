@@ -46,6 +46,10 @@ std::string JoinPath(const std::string& folder, const std::string& name, const P
 // Removes separators at the end, except the one of a root ("/", "C:\").
 std::string TrimTrailingSeparators(const std::string& path, const PathStyle& style);
 
+// False when the name's last component is empty or ".": "./site/dir/" and
+// "./site/." name a folder at most, never a file.
+bool NamesAFile(const std::string& name, const PathStyle& style);
+
 // Splits an archive name into its components at "/" (and, on Windows, "\"),
 // dropping empty ones. False, with a reason, when the name could lead
 // outside the folder it is unpacked into.

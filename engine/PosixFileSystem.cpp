@@ -1,5 +1,6 @@
 // The POSIX back end: readdir order, "/" separators, scratch files in
-// $TMPDIR. Handles are file descriptors.
+// $TMPDIR, unnamed where the file system allows. Handles are file
+// descriptors.
 #ifndef _WIN32
 
 #include <dirent.h>
@@ -31,6 +32,57 @@ FileIdentity IdentityOfStat(const struct stat& st) {
     id.device = static_cast<unsigned long long>(st.st_dev);
     id.node = static_cast<unsigned long long>(st.st_ino);
     return id;
+}
+
+// Names of the form TVNxxxxxx in the folder, a new one at every call.
+std::string ScratchName(const std::string& folder) {
+    static std::atomic<unsigned> serial{0};
+    unsigned long long seed = static_cast<unsigned long long>(getpid()) * 1000003u +
+                              static_cast<unsigned long long>(time(nullptr)) * 7919u + serial++;
+    std::string name = "TVN";
+    for (int i = 0; i < 6; ++i) {
+        name += "0123456789abcdefghijklmnopqrstuvwxyz"[seed % 36];
+        seed /= 36;
+    }
+    return JoinPath(folder, name, PosixPathStyle());
+}
+
+int CreateUniqueFile(const std::string& folder, std::string& path) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = ScratchName(folder);
+        const int fd = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            path = candidate;
+            return fd;
+        }
+        if (errno != EEXIST) return -1;
+    }
+    return -1;
+}
+
+// An unnamed file is given a name through /proc, which needs no privilege.
+bool CanLinkUnnamedFiles() {
+    struct stat st;
+    return stat("/proc/self/fd", &st) == 0;
+}
+
+bool LinkUnnamed(int fd, const std::string& folder, std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string candidate = ScratchName(folder);
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            path = candidate;
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::string::size_type at = path.rfind('/');
+    if (at == std::string::npos) return ".";
+    return at == 0 ? "/" : path.substr(0, at);
 }
 
 class PosixFileSystem : public FileSystem {
@@ -142,44 +194,62 @@ public:
 
     bool MakeFolder(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
 
-    bool CreateScratchFile(const std::string& folder, std::string& path) override {
+    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
+        scratch = Scratch();
         if (folder.empty()) {
             // Private to this user: it holds an expanded archive.
             const char* tmp = getenv("TMPDIR");
-            const std::string pattern = JoinPath(tmp && *tmp ? tmp : "/tmp", "TVNXXXXXX", Style());
-            std::vector<char> name(pattern.begin(), pattern.end());
-            name.push_back('\0');
-            const int fd = mkstemp(name.data());
-            if (fd < 0) return false;
-            close(fd);
-            path = name.data();
+            const std::string dir = tmp && *tmp ? tmp : "/tmp";
+            int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (fd < 0) {
+                // No unnamed files here: a name for as long as it takes to
+                // remove it again.
+                const std::string pattern = JoinPath(dir, "TVNXXXXXX", Style());
+                std::vector<char> name(pattern.begin(), pattern.end());
+                name.push_back('\0');
+                fd = mkostemp(name.data(), O_CLOEXEC);
+                if (fd < 0) return false;
+                unlink(name.data());
+            }
+            scratch.handle = fd;
             return true;
         }
         // Beside its target it becomes that target (an archive), so it is
         // created with the permissions any new file gets under the umask.
-        static std::atomic<unsigned> serial{0};
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            unsigned long long seed = static_cast<unsigned long long>(getpid()) * 1000003u +
-                                      static_cast<unsigned long long>(time(nullptr)) * 7919u + serial++;
-            std::string name = "TVN";
-            for (int i = 0; i < 6; ++i) {
-                name += "0123456789abcdefghijklmnopqrstuvwxyz"[seed % 36];
-                seed /= 36;
-            }
-            const std::string candidate = JoinPath(folder, name, Style());
-            const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        // Unnamed where the file system allows, so that a killed process
+        // leaves nothing; its name comes only when it is kept.
+        if (CanLinkUnnamedFiles()) {
+            const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
             if (fd >= 0) {
-                close(fd);
-                path = candidate;
+                scratch.handle = fd;
                 return true;
             }
-            if (errno != EEXIST) return false;
         }
-        return false;
+        std::string path;
+        const int fd = CreateUniqueFile(folder, path);
+        if (fd < 0) return false;
+        scratch.handle = fd;
+        scratch.path = path;
+        return true;
     }
 
-    bool Replace(const std::string& from, const std::string& to) override {
-        return rename(from.c_str(), to.c_str()) == 0;
+    bool KeepScratch(Scratch& scratch, const std::string& target) override {
+        const int fd = static_cast<int>(scratch.handle);
+        std::string path = scratch.path;
+        scratch = Scratch();
+        // An unnamed one gets a name beside the target for the moment
+        // before the rename.
+        bool kept = !path.empty() || LinkUnnamed(fd, FolderOf(target), path);
+        if (close(fd) != 0) kept = false;
+        if (kept && rename(path.c_str(), target.c_str()) != 0) kept = false;
+        if (!kept && !path.empty()) unlink(path.c_str());
+        return kept;
+    }
+
+    void DiscardScratch(Scratch& scratch) override {
+        close(static_cast<int>(scratch.handle));
+        if (!scratch.path.empty()) unlink(scratch.path.c_str());
+        scratch = Scratch();
     }
 
     bool Delete(const std::string& path) override { return unlink(path.c_str()) == 0; }

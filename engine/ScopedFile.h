@@ -15,12 +15,6 @@ public:
     ScopedHandle(const ScopedHandle&) = delete;
     ScopedHandle& operator=(const ScopedHandle&) = delete;
 
-    // Takes another handle, closing the one held.
-    void Reset(FileSystem::Handle handle) {
-        Close();
-        m_handle = handle;
-    }
-
     bool IsOpen() const { return m_handle != FileSystem::kNoHandle; }
     FileSystem::Handle Get() const { return m_handle; }
 
@@ -37,6 +31,8 @@ private:
     FileSystem::Handle m_handle;
 };
 
+// A scratch file for the length of one operation: discarded on every way
+// out, unless kept.
 class ScratchFile {
 public:
     explicit ScratchFile(FileSystem& fs) : m_fs(fs) {}
@@ -44,19 +40,20 @@ public:
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
-    // A new, empty file in the folder (the temporary folder when empty).
-    bool Create(const std::string& folder) { return m_fs.CreateScratchFile(folder, m_path); }
-    const std::string& Path() const { return m_path; }
-    // The file has been moved into place: nothing is left to delete.
-    void Release() { m_path.clear(); }
+    // In `folder` to become a file there; in the temporary folder (empty)
+    // for the operation's own data.
+    bool Create(const std::string& folder) { return m_fs.CreateScratch(folder, m_scratch); }
+    FileSystem::Handle Handle() const { return m_scratch.handle; }
+    bool IsOpen() const { return m_scratch.handle != FileSystem::kNoHandle; }
+    // Moves it over `target`; it is gone either way afterwards.
+    bool Keep(const std::string& target) { return IsOpen() && m_fs.KeepScratch(m_scratch, target); }
     void Discard() {
-        if (!m_path.empty()) m_fs.Delete(m_path);
-        m_path.clear();
+        if (IsOpen()) m_fs.DiscardScratch(m_scratch);
     }
 
 private:
     FileSystem& m_fs;
-    std::string m_path;
+    FileSystem::Scratch m_scratch;
 };
 
 }  // namespace torvan

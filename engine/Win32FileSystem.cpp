@@ -20,6 +20,24 @@ ItemKind KindOfAttributes(DWORD attributes) {
 
 HANDLE AsHandle(FileSystem::Handle file) { return reinterpret_cast<HANDLE>(file); }
 
+// SetFileInformationByHandle with FileDispositionInfo, from Vista on; the
+// declarations are not visible to a build that targets older systems.
+typedef BOOL(WINAPI* SetFileInformationByHandleFn)(HANDLE, int, LPVOID, DWORD);
+const int kFileDispositionInfo = 4;
+struct DispositionInfo {
+    BOOLEAN deleteFile;
+};
+
+// Sets or cancels the file's deletion when its last handle closes. False
+// where the system cannot; cancelling on such a system is a no-op.
+bool MarkForDeletion(HANDLE file, bool remove) {
+    static const SetFileInformationByHandleFn set = reinterpret_cast<SetFileInformationByHandleFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    if (!set) return !remove;
+    DispositionInfo info = {static_cast<BOOLEAN>(remove ? TRUE : FALSE)};
+    return set(file, kFileDispositionInfo, &info, sizeof info) != FALSE;
+}
+
 class Win32FileSystem : public FileSystem {
 public:
     const PathStyle& Style() const override {
@@ -121,7 +139,8 @@ public:
 
     bool MakeFolder(const std::string& path) override { return _mkdir(path.c_str()) == 0; }
 
-    bool CreateScratchFile(const std::string& folder, std::string& path) override {
+    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
+        scratch = Scratch();
         char dir[MAX_PATH + 1] = "";
         if (folder.empty()) {
             const DWORD length = GetTempPathA(sizeof dir, dir);
@@ -133,12 +152,48 @@ public:
         }
         char name[MAX_PATH + 1] = "";
         if (!GetTempFileNameA(dir, "TVN", 0, name)) return false;
-        path = name;
+        HANDLE file;
+        if (folder.empty()) {
+            // Never kept: the system removes it with the last handle.
+            file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        } else {
+            // Marked for deletion until it is kept, so that a process that
+            // ends early (killed, or closed while it packs) leaves nothing.
+            file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, TRUNCATE_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file != INVALID_HANDLE_VALUE) {
+                scratch.path = name;
+                // Where the system cannot mark it (before Vista), it stays
+                // a named scratch file, removed by name when discarded.
+                MarkForDeletion(file, true);
+            }
+        }
+        if (file == INVALID_HANDLE_VALUE) {
+            DeleteFileA(name);
+            return false;
+        }
+        scratch.handle = reinterpret_cast<Handle>(file);
         return true;
     }
 
-    bool Replace(const std::string& from, const std::string& to) override {
-        return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    bool KeepScratch(Scratch& scratch, const std::string& target) override {
+        HANDLE file = AsHandle(scratch.handle);
+        const std::string path = scratch.path;
+        scratch = Scratch();
+        bool kept = !path.empty() && MarkForDeletion(file, false);
+        if (!CloseHandle(file)) kept = false;
+        if (kept && !MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) kept = false;
+        if (!kept && !path.empty()) DeleteFileA(path.c_str());
+        return kept;
+    }
+
+    void DiscardScratch(Scratch& scratch) override {
+        CloseHandle(AsHandle(scratch.handle));
+        // Gone with the handle where the deletion was pending; by name
+        // where the system could not mark it.
+        if (!scratch.path.empty()) DeleteFileA(scratch.path.c_str());
+        scratch = Scratch();
     }
 
     bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }

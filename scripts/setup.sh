@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick icoutils
   libchm-bin fp-utils zip unzip
   fonts-wqy-microhei
-  time locales
+  time locales pigz
 )
 
 SUDO=""

@@ -47,6 +47,10 @@ TEST(CommandLine, PackTakesFolderPlainAndOutputInAnyOrder)
     EXPECT_EQ(r.names, NameMode::Gbk);
     EXPECT_TRUE(r.quiet);
 
+    EXPECT_EQ(r.threads, 0);
+    EXPECT_EQ(Parse({"pack", "--threads", "3", "site"}).threads, 3);
+    EXPECT_EQ(Parse({"pack", "site", "--threads=1"}).threads, 1);
+
     // After "--" a name that looks like an option is a name.
     r = Parse({"pack", "--", "-odd"});
     EXPECT_EQ(r.folder, "-odd");
@@ -81,6 +85,9 @@ TEST(CommandLine, RefusesWhatItCannotMeanWithAReason)
     EXPECT_NE(Refusal({"pack", "a", "-C", "x"}).find("'-C'"), std::string::npos);
     EXPECT_NE(Refusal({"unpack", "a", "--plain"}).find("'--plain'"), std::string::npos);
     EXPECT_NE(Refusal({"list", "a", "-o", "x"}).find("'-o'"), std::string::npos);
+    for (const char* threads : {"0", "-2", "two", "", "99999999999"})
+        EXPECT_NE(Refusal({"pack", "a", "--threads", threads}).find("--threads"), std::string::npos) << threads;
+    EXPECT_NE(Refusal({"unpack", "a", "--threads", "2"}).find("'--threads'"), std::string::npos);
 }
 
 #ifndef _WIN32

@@ -6,10 +6,12 @@
 // the cases skip (the engine's own tests break single writes in-process).
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <random>
@@ -145,44 +147,117 @@ TEST(Faults, DiskFillsWhileUnpacking)
     }
 }
 
-TEST(Faults, KilledMidPackLeavesTheOldArchive)
+// The most bytes any file the process holds open in `folder` has, named or
+// not: how far a job has got, even with scratch files that have no name.
+long long BytesHeldIn(pid_t pid, const std::string& folder)
+{
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    long long most = -1;
+    DIR* dir = opendir(fds.c_str());
+    if (!dir) return most;
+    while (dirent* fd = readdir(dir)) {
+        const std::string link = fds + "/" + fd->d_name;
+        char target[4096];
+        const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
+        if (length <= 0) continue;
+        target[length] = '\0';
+        struct stat st;
+        if (std::string(target).rfind(folder + "/", 0) == 0 && stat(link.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            most = std::max<long long>(most, st.st_size);
+    }
+    closedir(dir);
+    return most;
+}
+
+// Starts the tool and kills it once `reached` says so; false when the job
+// ended first. The TMPDIR of the child is `tmp`.
+template <typename Reached>
+bool KillWhen(const std::vector<std::string>& args, const std::string& tmp, const std::string& log,
+              Reached reached)
+{
+    setenv("TMPDIR", tmp.c_str(), 1);
+    pid_t pid = StartTool(args, log);
+    unsetenv("TMPDIR");
+    if (pid <= 0) return false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    bool killed = false;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (reached(pid)) {
+            kill(pid, SIGKILL);
+            killed = true;
+            break;
+        }
+        if (waitpid(pid, nullptr, WNOHANG) == pid) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    if (!killed) kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return killed;
+}
+
+TEST(Faults, KilledMidPackLeavesNoScratchAndTheOldArchive)
 {
     TempTree t;
-    MakeNoiseTree(t / "site", 40, 1 << 20);
+    MakeNoiseTree(t / "site", 60, 1 << 20);
     MakeFolders(t / "tmp");
     MakeFolders(t / "arch");
     WriteFile(t / "arch/site.dat.gz", "old archive");
 
-    // Kill while the archive is assembled beside its final place (the
-    // contents are streamed there; nothing grows in the temporary folder).
-    struct Stage { std::string watch; bool besideArchive; };
-    for (const Stage& stage : {Stage{t / "arch", true}}) {
-        setenv("TMPDIR", (t / "tmp").c_str(), 1);
-        pid_t pid = StartTool({"pack", t / "site", "-o", t / "arch/site.dat.gz"}, t / "log.txt");
-        unsetenv("TMPDIR");
-        ASSERT_GT(pid, 0);
-
-        bool seen = false;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
-        while (!seen && std::chrono::steady_clock::now() < deadline) {
-            for (const auto& entry : Snapshot(stage.watch))
-                if (entry.first != "site.dat.gz" && entry.second.size() > (1u << 20)) seen = true;
-            if (waitpid(pid, nullptr, WNOHANG) == pid) { pid = -1; break; }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        EXPECT_TRUE(seen) << "the pack ended before it could be killed (stage "
-                          << (stage.besideArchive ? "assembly" : "spooling") << ")";
-        EXPECT_EQ(ReadFile(t / "arch/site.dat.gz"), "old archive");
+    // Killed the moment the scratch file beside the archive exists, and at
+    // several points of its growth.
+    for (long long mark : {0ll, 1ll << 20, 12ll << 20, 40ll << 20}) {
+        SCOPED_TRACE("killed at " + std::to_string(mark) + " bytes");
+        std::vector<std::string> namesMeanwhile;
+        bool killed = KillWhen({"pack", t / "site", "-o", t / "arch/site.dat.gz"}, t / "tmp", t / "log.txt",
+                               [&](pid_t pid) {
+                                   if (BytesHeldIn(pid, t / "arch") < mark) return false;
+                                   namesMeanwhile = Names(t / "arch");
+                                   return true;
+                               });
+        EXPECT_TRUE(killed) << "the pack ended before it could be killed";
+        // Not even while it ran did the scratch file have a name.
+        EXPECT_EQ(namesMeanwhile, std::vector<std::string>{"site.dat.gz"});
+        EXPECT_EQ(Names(t / "arch"), std::vector<std::string>{"site.dat.gz"});
+        EXPECT_TRUE(Names(t / "tmp").empty());
+        EXPECT_TRUE(ReadFile(t / "arch/site.dat.gz") == "old archive");
     }
 
     // A later pack still works and replaces the old archive.
     RunResult r = RunTool({"pack", t / "site", "-o", t / "arch/site.dat.gz"}, WithTmp(t / "tmp"));
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(ReadFile(t / "arch/site.dat.gz"), "old archive");
+    EXPECT_EQ(Names(t / "arch"), std::vector<std::string>{"site.dat.gz"});
+    EXPECT_FALSE(ReadFile(t / "arch/site.dat.gz") == "old archive");
+}
+
+TEST(Faults, KilledMidUnpackLeavesNoExpandedCopy)
+{
+    TempTree t;
+    MakeNoiseTree(t / "site", 60, 1 << 20);
+    MakeFolders(t / "tmp");
+    ASSERT_EQ(RunTool({"pack", t / "site", "-o", t / "site.dat.gz"}).exitCode, 0);
+
+    struct Moment { const char* what; long long expanded; int filesOut; };
+    for (const Moment& moment : {Moment{"expanding", 1ll << 20, 0}, Moment{"expanding", 30ll << 20, 0},
+                                 Moment{"writing files", 0, 5}}) {
+        SCOPED_TRACE(std::string(moment.what) + " " + std::to_string(moment.expanded + moment.filesOut));
+        RemoveTree(t / "out");
+        MakeFolders(t / "out");
+        std::vector<std::string> tmpMeanwhile = {"<not looked>"};
+        bool killed = KillWhen({"unpack", t / "site.dat.gz", "-C", t / "out"}, t / "tmp", t / "log.txt",
+                               [&](pid_t pid) {
+                                   if (BytesHeldIn(pid, t / "tmp") < moment.expanded) return false;
+                                   if (moment.filesOut > 0 &&
+                                       static_cast<int>(Snapshot(t / "out").size()) < moment.filesOut + 1)
+                                       return false;
+                                   tmpMeanwhile = Names(t / "tmp");
+                                   return true;
+                               });
+        EXPECT_TRUE(killed) << "the unpack ended before it could be killed";
+        EXPECT_TRUE(tmpMeanwhile.empty());
+        EXPECT_TRUE(Names(t / "tmp").empty());
+        for (const auto& entry : Snapshot(t.Path()))
+            EXPECT_EQ(entry.first.find("TVN"), std::string::npos) << entry.first;
+    }
 }
 
 TEST(Faults, ReadOnlyDestination)

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <random>
+
 #include "ArchiveBytes.h"
 #include "TempTree.h"
 #include "ToolRunner.h"
@@ -192,11 +194,60 @@ TEST(PackUnpack, NamesLeadingOutsideTheDestinationAreRefused)
     EXPECT_TRUE(Contains(r.err, "../escape")) << r.err;
 }
 
+TEST(PackUnpack, TheNumberOfThreadsNeverChangesTheArchive)
+{
+    TempTree t;
+    MakeSite(t / "site");
+    std::mt19937 random(2);
+    std::string noise(900000, '\0');
+    for (char& c : noise) c = static_cast<char>(random() % 64);   // compresses, a little
+    WriteFile(t / "site/big.bin", noise);
+    ASSERT_EQ(RunTool({"pack", t / "site", "-o", t / "default.gz"}).exitCode, 0);
+    for (const char* threads : {"1", "2", "3"}) {
+        RunResult r = RunTool({"pack", "--threads", threads, t / "site", "-o", t / "n.gz"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_TRUE(ReadFile(t / "n.gz") == ReadFile(t / "default.gz")) << threads << " threads";
+    }
+}
+
+TEST(PackUnpack, AnArchiveCutShortIsAPartialUnpackThatNamesWhatIsMissing)
+{
+    TempTree t;
+    std::mt19937 random(3);
+    std::string big(100000, '\0');
+    for (char& c : big) c = static_cast<char>(random());
+    const std::string plain = PlainArchive(2, "./s|[dir]\n./s/a|5\n./s/big|100000\n./s|[/dir]\n", "hello" + big);
+    // A download cut off, plain and compressed.
+    WriteFile(t / "cut.dat", plain.substr(0, plain.size() - 40000));
+    const std::string gz = Gzip(plain);
+    WriteFile(t / "cut.dat.gz", gz.substr(0, gz.size() - 40000));
+    for (const char* archive : {"cut.dat", "cut.dat.gz"}) {
+        SCOPED_TRACE(archive);
+        RemoveTree(t / "out");
+        MakeFolders(t / "out");
+        RunResult r = RunTool({"unpack", t / archive, "-C", t / "out"});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.LastLine(), "extracted 1, failed 1");
+        EXPECT_EQ(ReadFile(t / "out/s/a"), "hello");
+        EXPECT_EQ(ReadFile(t / "out/s/big").size(), big.size());
+        EXPECT_TRUE(Contains(r.err, "./s/big: archive ends early")) << r.err;
+    }
+    // Only the cut file itself: nothing whole, a failed unpack.
+    WriteFile(t / "cut.dat", plain.substr(0, plain.size() - 100000));
+    RunResult r = RunTool({"unpack", t / "cut.dat", "-C", t / "out"});
+    EXPECT_EQ(r.exitCode, 2);
+    WriteFile(t / "one.dat", PlainArchive(1, "./s|[dir]\n./s/x|10\n./s|[/dir]\n", "xx"));
+    r = RunTool({"unpack", t / "one.dat", "-C", t / "out"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.LastLine(), "extracted 0, failed 1");
+    EXPECT_TRUE(Contains(r.err, "the last 8 of 10 bytes are missing")) << r.err;
+}
+
 TEST(PackUnpack, HelpExplainsBothCommandsAndLinks)
 {
     RunResult r = RunTool({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* part : {"torvan pack [--plain] FOLDER [-o ARCHIVE]", "torvan unpack ARCHIVE [-C DEST]",
+    for (const char* part : {"torvan pack [--plain] [--threads N] FOLDER [-o ARCHIVE]", "torvan unpack ARCHIVE [-C DEST]",
                              "torvan list ARCHIVE", "extracted N, failed M", "--names gbk",
                              "--quiet", "Symbolic links"})
         EXPECT_TRUE(Contains(r.out, part)) << part;
@@ -220,4 +271,13 @@ TEST(PackUnpack, LinksToFilesPackTheirContentsLinksToFoldersAreSkippedAloud)
     std::map<std::string, std::string> expected = {
         {"site", "<dir>"}, {"site/a.txt", "hello"}, {"site/b-link.txt", "outside"}};
     EXPECT_EQ(Snapshot(t / "out"), expected);
+
+    // A link that leads nowhere: the folder shows a file the archive could
+    // not hold, so there is no archive.
+    ASSERT_EQ(symlink((t / "gone").c_str(), (t / "site/dangling").c_str()), 0);
+    std::string before = ReadFile(t / "site.dat.gz");
+    pack = RunTool({"pack", t / "site"});
+    EXPECT_EQ(pack.exitCode, 1);
+    EXPECT_TRUE(Contains(pack.err, t / "site/dangling: symbolic link that leads nowhere")) << pack.err;
+    EXPECT_TRUE(ReadFile(t / "site.dat.gz") == before);
 }

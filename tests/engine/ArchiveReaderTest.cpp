@@ -70,7 +70,10 @@ TEST_F(ArchiveReaderTest, TruncatedGzipIsAShortArchive) {
     for (int i = 0; i < 200000; ++i) big += static_cast<char>('a' + (i * 7919 % 26));
     const std::string manifest = "./s|[dir]\n./s/a|5\n./s/big|" + std::to_string(big.size()) + "\n./s|[/dir]\n";
     const std::string gz = Gzip(PlainArchive(2, manifest, "hello" + big));
-    ExpectCounts(UnpackBytes(gz.substr(0, gz.size() / 2)), 2, 0);
+    // The cut-short file is kept, but is not the file that was packed.
+    ExpectCounts(UnpackBytes(gz.substr(0, gz.size() / 2)), 1, 1);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_NE(problems[0].find("./s/big: archive ends early"), std::string::npos) << problems[0];
     EXPECT_EQ(ReadBytes(Path("out/s/a")), "hello");
     const std::string got = ReadBytes(Path("out/s/big"));
     ASSERT_EQ(got.size(), big.size());
@@ -78,6 +81,7 @@ TEST_F(ArchiveReaderTest, TruncatedGzipIsAShortArchive) {
     EXPECT_GT(end, 1000u);
     EXPECT_LT(end, big.size());
     EXPECT_EQ(got.substr(0, end), big.substr(0, end));
+    EXPECT_NE(problems[0].find(std::to_string(big.size() - end)), std::string::npos) << problems[0];
 }
 
 TEST_F(ArchiveReaderTest, CorruptGzipOrWrongChecksumUnpacksNothing) {
@@ -147,11 +151,30 @@ TEST_F(ArchiveReaderTest, AReadOnlyFileFailsAndTheNextGetsItsOwnBytes) {
     EXPECT_EQ(ReadBytes(Path("out/site/img/b.gif")), "xyz");
 }
 
-TEST_F(ArchiveReaderTest, PayloadShorterThanAnnouncedFillsWithZeros) {
-    const std::string manifest = "./s|[dir]\n./s/a|3\n./s/b|6\n./s/c|4\n./s|[/dir]\n";
-    ExpectCounts(UnpackBytes(PlainArchive(3, manifest, "aaabb")), 3, 0);
+TEST_F(ArchiveReaderTest, FilesThePayloadEndsBeforeAreZeroFilledAndFail) {
+    const std::string manifest = "./s|[dir]\n./s/a|3\n./s/b|6\n./s/e|0\n./s/c|4\n./s|[/dir]\n";
+    ExpectCounts(UnpackBytes(PlainArchive(4, manifest, "aaabb")), 2, 2);
+    EXPECT_EQ(ReadBytes(Path("out/s/a")), "aaa");
     EXPECT_EQ(ReadBytes(Path("out/s/b")), std::string("bb\0\0\0\0", 6));
+    EXPECT_EQ(ReadBytes(Path("out/s/e")), "");
     EXPECT_EQ(ReadBytes(Path("out/s/c")), std::string(4, '\0'));
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("./s/b: archive ends early: the last 4 of 6 bytes"), std::string::npos) << problems[0];
+    EXPECT_NE(problems[1].find("./s/c: archive ends early: the last 4 of 4 bytes"), std::string::npos) << problems[1];
+
+    // Cut inside the only file: nothing is whole, so nothing counts.
+    ExpectCounts(UnpackBytes(PlainArchive(1, "./t|[dir]\n./t/x|9\n./t|[/dir]\n", "xxxx")), 0, 1);
+}
+
+TEST_F(ArchiveReaderTest, ANameEndingInASeparatorOrDotMakesNoFile) {
+    ASSERT_TRUE(MakeDir(Path("out/site")));
+    const std::string manifest = "./site|[dir]\n./site/dir/|3\n./site/./|2\n./site/.|2\n./site/dir|[dir]\n"
+                                 "./site/dir/a|1\n./site|[/dir]\n";
+    ExpectCounts(UnpackBytes(PlainArchive(4, manifest, "xxxyyzza")), 1, 3);
+    EXPECT_EQ(Out(), (std::map<std::string, std::string>{{"site", "<dir>"}, {"site/dir", "<dir>"},
+                                                         {"site/dir/a", "a"}}));
+    ASSERT_EQ(problems.size(), 3u);
+    EXPECT_NE(problems[0].find("./site/dir/: names no file"), std::string::npos) << problems[0];
 }
 
 TEST_F(ArchiveReaderTest, ProgressOnlyForNonEmptyFilesAtEveryTenth) {
@@ -191,9 +214,9 @@ TEST_F(ArchiveReaderTest, HugeManifestLengthNeitherAllocatesNorLoops) {
     const std::string bytes = "0000000000000001" "2147483647000000" "./s|[dir]\n./s/a|1\n";
     // The payload lies beyond the end: the file is all zeros; the zeros
     // after the real manifest bytes make one line too long.
-    ExpectCounts(UnpackBytes(bytes), 1, 1);
+    ExpectCounts(UnpackBytes(bytes), 0, 2);
     EXPECT_EQ(Out(), (std::map<std::string, std::string>{{"s", "<dir>"}, {"s/a", std::string(1, '\0')}}));
-    ExpectCounts(UnpackBytes(Gzip(bytes)), 1, 1);
+    ExpectCounts(UnpackBytes(Gzip(bytes)), 0, 2);
 }
 
 TEST_F(ArchiveReaderTest, OverLongLineEndsTheParse) {

@@ -165,24 +165,41 @@ TEST_F(ArchiveWriterTest, AFailedWriteLeavesTheOldArchiveAndNoScratch) {
     // Large enough that the contents take several writes, not one.
     MakeFiles(3, std::string(700000, 'z'));
     ASSERT_TRUE(WriteBytes(Path("a.dat"), "previous archive"));
-    FailingWrites counter(0);
-    EngineOptions options = Options();
-    options.fs = &counter;
-    ASSERT_TRUE(PackTo("many", "probe.dat", false, options));
-    const int writes = counter.writes;
-    ASSERT_GT(writes, 3);
+    for (bool gzip : {false, true}) {
+        FailingWrites counter(0);
+        EngineOptions options = Options();
+        options.fs = &counter;
+        ASSERT_TRUE(PackTo("many", "probe.dat", gzip, options));
+        const int writes = counter.writes;
+        ASSERT_GT(writes, 3);
 
-    for (int failAt = 1; failAt <= writes; ++failAt) {
-        SCOPED_TRACE("write " + std::to_string(failAt) + " fails");
-        FailingWrites failing(failAt);
-        options.fs = &failing;
-        problems.clear();
-        EXPECT_FALSE(PackTo("many", "a.dat", false, options));
-        EXPECT_EQ(ReadBytes(Path("a.dat")), "previous archive");
-        EXPECT_EQ(FilesBesideArchive(), (std::vector<std::string>{"a.dat", "probe.dat"}));
-        ASSERT_FALSE(problems.empty());
-        EXPECT_NE(problems.back().find("failed"), std::string::npos) << problems.back();
+        for (int failAt = 1; failAt <= writes; ++failAt) {
+            SCOPED_TRACE(std::string(gzip ? "gzip" : "plain") + ": write " + std::to_string(failAt) + " fails");
+            FailingWrites failing(failAt);
+            options.fs = &failing;
+            problems.clear();
+            EXPECT_FALSE(PackTo("many", "a.dat", gzip, options));
+            EXPECT_EQ(ReadBytes(Path("a.dat")), "previous archive");
+            EXPECT_EQ(FilesBesideArchive(), (std::vector<std::string>{"a.dat", "probe.dat"}));
+            ASSERT_FALSE(problems.empty());
+            EXPECT_NE(problems.back().find("failed"), std::string::npos) << problems.back();
+        }
     }
+}
+
+TEST_F(ArchiveWriterTest, GzipInPlaceReplacesAPlainArchiveByItsCompressedForm) {
+    MakeSite();
+    EngineOptions options = Options();
+    options.fs = &sorted;
+    ASSERT_TRUE(PackTo("site", "site.dat", false, options));
+    ASSERT_TRUE(PackTo("site", "direct.dat.gz", true, options));
+    ASSERT_TRUE(GzipInPlace(Path("site.dat"), options));
+    // The same bytes as packing with gzip straight away.
+    EXPECT_EQ(ReadBytes(Path("site.dat")), ReadBytes(Path("direct.dat.gz")));
+    EXPECT_EQ(Gunzip(ReadBytes(Path("site.dat"))), kWorkedExample);
+    EXPECT_EQ(FilesBesideArchive(), (std::vector<std::string>{"direct.dat.gz", "site.dat"}));
+    EXPECT_FALSE(GzipInPlace(Path("missing.dat"), options));
+    EXPECT_EQ(FilesBesideArchive(), (std::vector<std::string>{"direct.dat.gz", "site.dat"}));
 }
 
 // Reports a size the writer cannot record, or cuts every file short.

@@ -1,0 +1,177 @@
+// The Windows torvan.exe ended with TerminateProcess in the middle of a job,
+// as closing Torvan.exe ends its worker: no scratch file may survive it,
+// and the old archive must be intact. Runs under Wine in the Windows builds.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Native(std::string path)
+{
+    // The build knows the tool by its Linux path; Wine sees it on drive Z:.
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path.size() > 1 && path[1] == ':' ? path : "Z:" + path;
+}
+
+bool Write(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
+    return CloseHandle(file) && ok;
+}
+
+std::string Read(const std::string& path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(1 << 16, '\0');
+    DWORD got = 0;
+    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+}
+
+// Names in the folder and the size of the largest scratch file among them.
+std::vector<std::string> List(const std::string& folder, ULONGLONG* largestScratch = nullptr)
+{
+    std::vector<std::string> names;
+    if (largestScratch) *largestScratch = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        names.push_back(name);
+        const ULONGLONG size = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        if (largestScratch && name.compare(0, 3, "TVN") == 0 && size > *largestScratch) *largestScratch = size;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+class KilledTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        GetTempPathA(sizeof temp, temp);
+        static int serial = 0;
+        root = std::string(temp) + "torvan-kill-" + std::to_string(GetCurrentProcessId()) + "-" +
+               std::to_string(++serial);
+        CreateDirectoryA(root.c_str(), nullptr);
+        for (const char* sub : {"\\site", "\\arch", "\\tmp", "\\out"}) CreateDirectoryA((root + sub).c_str(), nullptr);
+        // Bytes that do not compress, so the archive grows as fast as it is read.
+        std::mt19937 random(7);
+        std::string noise(1 << 20, '\0');
+        for (int i = 0; i < 40; ++i) {
+            for (char& c : noise) c = static_cast<char>(random());
+            ASSERT_TRUE(Write(root + "\\site\\f" + std::to_string(i) + ".bin", noise));
+        }
+        ASSERT_TRUE(Write(root + "\\arch\\site.dat.gz", "old archive"));
+    }
+
+    void TearDown() override
+    {
+        RemoveTree(root);
+    }
+
+    static void RemoveTree(const std::string& folder)
+    {
+        for (const std::string& name : List(folder)) {
+            const std::string path = folder + "\\" + name;
+            if (!DeleteFileA(path.c_str())) RemoveTree(path);
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+
+    // Starts torvan.exe with the private temporary folder and ends it the
+    // moment a scratch file in `watched` holds `bytes`; false when the job
+    // ended first.
+    bool KillWhenScratchHolds(const std::string& arguments, const std::string& watched, ULONGLONG bytes)
+    {
+        char tmp[MAX_PATH] = "", temp[MAX_PATH] = "";
+        GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
+        GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+        SetEnvironmentVariableA("TMP", (root + "\\tmp").c_str());
+        SetEnvironmentVariableA("TEMP", (root + "\\tmp").c_str());
+        std::string command = "\"" + Native(TORVAN_TOOL_PATH) + "\" " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        const BOOL started =
+            CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process);
+        SetEnvironmentVariableA("TMP", tmp);
+        SetEnvironmentVariableA("TEMP", temp);
+        if (!started) return false;
+        bool killed = false;
+        for (int i = 0; i < 60000 && !killed; ++i) {
+            ULONGLONG largest = 0;
+            List(watched, &largest);
+            if (largest >= bytes) {
+                killed = TerminateProcess(process.hProcess, 9) != FALSE;
+                break;
+            }
+            if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;
+        }
+        if (!killed) TerminateProcess(process.hProcess, 9);
+        WaitForSingleObject(process.hProcess, 30000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return killed;
+    }
+
+    // The system removes a dead process's files as it closes its handles,
+    // which may take it a moment.
+    static std::vector<std::string> SettledList(const std::string& folder, std::size_t expected)
+    {
+        std::vector<std::string> names = List(folder);
+        for (int i = 0; i < 100 && names.size() != expected; ++i) {
+            Sleep(50);
+            names = List(folder);
+        }
+        return names;
+    }
+
+    std::string root;
+};
+
+TEST_F(KilledTool, PackLeavesNoScratchAndTheOldArchive)
+{
+    const std::string arguments = "pack \"" + root + "\\site\" -o \"" + root + "\\arch\\site.dat.gz\"";
+    for (ULONGLONG mark : {1ull << 20, 16ull << 20}) {
+        SCOPED_TRACE(mark);
+        EXPECT_TRUE(KillWhenScratchHolds(arguments, root + "\\arch", mark)) << "the pack ended first";
+        EXPECT_EQ(SettledList(root + "\\arch", 1), std::vector<std::string>{"site.dat.gz"});
+        EXPECT_TRUE(SettledList(root + "\\tmp", 0).empty());
+        EXPECT_EQ(Read(root + "\\arch\\site.dat.gz"), "old archive");
+    }
+}
+
+TEST_F(KilledTool, UnpackLeavesNoExpandedCopy)
+{
+    std::string command = "\"" + Native(TORVAN_TOOL_PATH) + "\" pack -q \"" + root + "\\site\" -o \"" + root +
+                          "\\site.dat.gz\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
+    ASSERT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+
+    const std::string arguments = "unpack \"" + root + "\\site.dat.gz\" -C \"" + root + "\\out\"";
+    EXPECT_TRUE(KillWhenScratchHolds(arguments, root + "\\tmp", 8ull << 20)) << "the unpack ended first";
+    EXPECT_TRUE(SettledList(root + "\\tmp", 0).empty());
+    EXPECT_TRUE(List(root + "\\out").empty());
+}
+
+}  // namespace
