@@ -61,19 +61,21 @@ IDataObject* ShellDataObject(const std::string& ansiPath) {
 }
 
 // A visible top-level window with this title, of any process.
+struct TitleSearch {
+    std::wstring title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND hWnd, LPARAM param) {
+    auto* search = reinterpret_cast<TitleSearch*>(param);
+    if (!::IsWindowVisible(hWnd) || WindowText(hWnd) != search->title) return TRUE;
+    search->found = hWnd;
+    return FALSE;
+}
+
 HWND FindTopLevel(const std::wstring& title) {
-    struct Search {
-        const std::wstring* title;
-        HWND found;
-    } search = {&title, nullptr};
-    ::EnumWindows(
-        [](HWND hWnd, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            if (!::IsWindowVisible(hWnd) || WindowText(hWnd) != *s->title) return TRUE;
-            s->found = hWnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    TitleSearch search = {title, nullptr};
+    ::EnumWindows(&MatchTitle, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
