@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The main job on the bundled sample site: pack it, unpack it elsewhere, and
-# compare the two trees.
+# compare the two trees; then build the two Windows release packages.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
@@ -13,4 +13,6 @@ rm -rf "$out" && mkdir -p "$out/unpacked"
 ./build/cli/torvan pack samples/site -o "$out/site.dat.gz"
 ./build/cli/torvan unpack "$out/site.dat.gz" -C "$out/unpacked"
 diff -r samples/site "$out/unpacked/site" && echo "sample: unpacked tree matches samples/site"
-echo "Windows builds: build-win64/ and build-win32/ (torvan.exe runs under Wine: scripts/wine-run.sh build-win64/cli/torvan.exe --help)"
+bash scripts/package.sh
+echo "Windows builds: build-win64/bin/Torvan.exe and TorvanExt.dll, build-win64/cli/torvan.exe (and the same in build-win32/)"
+echo "Release packages: $ROOT/dist/Torvan-1.0.0.68-win32.zip and $ROOT/dist/Torvan-1.0.0.68-win64.zip"
