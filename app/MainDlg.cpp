@@ -265,10 +265,7 @@ void CMainDlg::StartPack(const std::string& archive) {
     thread->m_strArchive = archive;
     thread->m_strFolder = m_strFolder;
     thread->m_bGzip = m_bGzip;
-    thread->m_bAutoDelete = TRUE;
-    m_operation.Started();
-    ResumeUntilRunning(thread->m_hThread);
-    OpenProgressWindow();
+    RunWorker(thread);
 }
 
 void CMainDlg::StartUnpack(const std::string& destination) {
@@ -279,6 +276,12 @@ void CMainDlg::StartUnpack(const std::string& destination) {
     }
     thread->m_strArchive = m_strArchive;
     thread->m_strDestination = destination;
+    RunWorker(thread);
+}
+
+// The worker's inputs are set while it is still suspended; from the resume
+// on it may report at any time, and it deletes itself when it ends.
+void CMainDlg::RunWorker(CWinThread* thread) {
     thread->m_bAutoDelete = TRUE;
     m_operation.Started();
     ResumeUntilRunning(thread->m_hThread);

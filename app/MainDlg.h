@@ -10,6 +10,7 @@
 #include "Dialog.h"
 #include "FlatBitmapButton.h"
 #include "MainWindowRules.h"
+#include "WinThread.h"
 
 class CProgressDlg;
 
@@ -73,6 +74,8 @@ private:
     BOOL RefuseWhileBusy();
     void StartPack(const std::string& archive);
     void StartUnpack(const std::string& destination);
+    // Lets a suspended worker, its inputs set, run with a progress window.
+    void RunWorker(CWinThread* thread);
     // After a worker has been set running.
     void OpenProgressWindow();
     void CloseProgressWindow();
