@@ -8,7 +8,7 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
-VERSION=1.0.0.68
+VERSION="$(cat "$ROOT/VERSION")"
 DIST="$ROOT/dist"
 
 missing=()
@@ -29,7 +29,7 @@ for arch in win32 win64; do
   mkdir -p "$stage/console"
   cp "build-$arch/bin/Torvan.exe" "build-$arch/bin/TorvanExt.dll" "$stage/"
   cp "build-$arch/cli/torvan.exe" "$stage/console/torvan.exe"
-  iconv -f UTF-8 -t GBK resources/README-zh.txt | sed 's/$/\r/' > "$stage/README.txt"
+  sed "s/@VERSION@/$VERSION/" resources/README-zh.txt | iconv -f UTF-8 -t GBK | sed 's/$/\r/' > "$stage/README.txt"
   zip_file="$DIST/Torvan-$VERSION-$arch.zip"
   rm -f "$zip_file"
   (cd "$stage" && zip -q -X -r "$zip_file" Torvan.exe TorvanExt.dll console/torvan.exe README.txt)

@@ -15,4 +15,5 @@ rm -rf "$out" && mkdir -p "$out/unpacked"
 diff -r samples/site "$out/unpacked/site" && echo "sample: unpacked tree matches samples/site"
 bash scripts/package.sh
 echo "Windows builds: build-win64/bin/Torvan.exe and TorvanExt.dll, build-win64/cli/torvan.exe (and the same in build-win32/)"
-echo "Release packages: $ROOT/dist/Torvan-1.0.0.68-win32.zip and $ROOT/dist/Torvan-1.0.0.68-win64.zip"
+VERSION="$(cat "$ROOT/VERSION")"
+echo "Release packages: $ROOT/dist/Torvan-$VERSION-win32.zip and $ROOT/dist/Torvan-$VERSION-win64.zip"

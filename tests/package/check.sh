@@ -6,7 +6,7 @@
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$ROOT"
-VERSION=1.0.0.68
+VERSION="$(cat "$ROOT/VERSION")"
 
 failures=0
 fail() { echo "package FAIL: $*" >&2; failures=$((failures + 1)); }
