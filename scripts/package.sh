@@ -36,3 +36,4 @@ for arch in win32 win64; do
   rm -rf "$stage"
   echo "package: $zip_file"
 done
+bash resources/installer/build.sh "$DIST"
