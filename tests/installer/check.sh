@@ -82,12 +82,24 @@ CLASS_KEY="HKCR\\CLSID\\$CLSID"
 START_MENU_LINK='C:\ProgramData\Microsoft\Windows\Start Menu\Programs\Torvan.lnk'
 DESKTOP_LINK='C:\users\Public\Desktop\Torvan.lnk'
 
-install() {  # arch, folder ("" for the default); prints nothing, returns the exit code
+install() {  # arch, folder ("" for the default); returns the exit code
   timeout 300 wine "$(setup_of "$1")" /S ${2:+"/D=$2"} >/dev/null 2>&1
-  local rc=$?
-  settle
-  return $rc
 }
+
+# A process that holds the installed extension as Explorer does, until
+# release_extension.
+RELEASE='C:\torvan-release'
+hold_extension() {  # arch; returns once the library is loaded
+  rm -f "$(unix_path "$RELEASE")" "$(unix_path "$RELEASE").held"
+  TORVAN_RELEASE="$RELEASE" timeout 300 wine "build-$1/tests/win/app/app_e2e_win_tests.exe" \
+    --gtest_filter='InstalledMenu.HoldsTheExtensionUntilReleased' >"$ROOT/build/installer-$1-hold.log" 2>&1 &
+  HOLDER=$!
+  wait_for 600 test -f "$(unix_path "$RELEASE").held"
+}
+entry_gone() { test -z "$(query "$UNINSTALL_KEY\\Torvan")"; }
+release_extension() { touch "$(unix_path "$RELEASE")"; wait "$HOLDER"; }
+restart() { timeout 300 wine wineboot -r >/dev/null 2>&1; settle; }
+pending_renames() { query 'HKLM\System\CurrentControlSet\Control\Session Manager' /v PendingFileRenameOperations; }
 
 same_as_zip() {  # arch, folder
   local arch="$1" dir="$(unix_path "$2")" file
@@ -187,8 +199,17 @@ life_of() {  # arch, prefix kind
   check_resources "$arch: the uninstaller" "$(unix_path "$default")/uninstall.exe"
   expect_menu_starts_installed "$arch" "$default"
 
+  # Once more over it, while the extension is held: the held file moves
+  # aside for the restart and the new one is in place at once.
+  check "$arch: a process holds the installed extension" hold_extension "$arch"
   install "$arch" ""; rc=$?
-  check "$arch: installed a second time (exit code $rc)" test $rc -eq 0
+  check "$arch: installed a second time, extension held (exit code $rc)" test $rc -eq 0
+  check "$arch: the new files are in place" same_as_zip "$arch" "$default"
+  check "$arch: the held extension is deleted at the restart" grep -q 'Torvan\\ns.*\.tmp' <(pending_renames)
+  release_extension
+  restart
+  check "$arch: after the restart nothing is pending or left aside" \
+    test -z "$(pending_renames)" -a -z "$(find "$(unix_path "$default")" -name '*.tmp')"
   expect_single "$arch"
 
   install "$arch" "$chinese"; rc=$?
@@ -198,11 +219,18 @@ life_of() {  # arch, prefix kind
   expect_single "$arch"
   expect_menu_starts_installed "$arch" "$chinese"
 
+  # Uninstalled while the extension is held: that file goes at the restart.
   # A file of the user's own keeps the folder; everything else goes.
   echo note >"$(unix_path "$chinese")/我的笔记.txt"
+  check "$arch: a process holds the installed extension" hold_extension "$arch"
   timeout 300 wine "$(unix_path "$chinese")/uninstall.exe" /S >/dev/null 2>&1; rc=$?
+  # The uninstaller runs on as a copy of itself, which must not wait for the
+  # holder to end; the entry is the last thing it removes.
+  check "$arch: silent uninstall (exit code $rc)" wait_for 300 entry_gone
+  check "$arch: the held extension is deleted at the restart" grep -q 'TorvanExt\.dll' <(pending_renames)
+  release_extension
   settle
-  check "$arch: silent uninstall (exit code $rc)" test $rc -eq 0
+  restart
   check "$arch: only the user's file is left in the folder" \
     test "$(cd "$(unix_path "$chinese")" 2>/dev/null && find . -mindepth 1)" = "./我的笔记.txt"
   expect_removed "$arch"
@@ -214,7 +242,63 @@ life_of() {  # arch, prefix kind
     || { fail "$arch: registry differs (build/installer-$arch-registry.diff)"; head -n 40 "$ROOT/build/installer-$arch-registry.diff" >&2; }
 }
 
+# The pages a user sees, driven with xdotool: screenshots of the welcome and
+# finish pages (build/screenshots/installer), the run box unticked and the
+# desktop box ticked on the finish page, which must then give a shortcut.
+# The welcome and finish pages have the dark wizard bitmap on their left,
+# the pages between them do not; every wait is bounded.
+SHOTS="$ROOT/build/screenshots/installer"
+side_bitmap_shown() {  # window
+  local pixel
+  pixel="$(import -window "$1" -crop 1x1+20+200 -format '%[fx:int(255*(r+g+b)/3)]' info: 2>/dev/null)"
+  [ -n "$pixel" ] && [ "$pixel" -lt 128 ]
+}
+wait_for() {  # tries (a fifth of a second each), command...
+  local tries="$1" i; shift
+  for i in $(seq 1 "$tries"); do "$@" && return 0; sleep 0.2; done
+  return 1
+}
+not() { ! "$@"; }
+# Once the page shows, two screenshots in a row must agree: drawing is over.
+shoot_when_still() {  # window, file
+  local previous="" now i
+  for i in $(seq 1 50); do
+    now="$(import -window "$1" rgb:- 2>/dev/null | md5sum)"
+    if [ "$now" = "$previous" ]; then import -window "$1" "$2"; return; fi
+    previous="$now"; sleep 0.2
+  done
+  return 1
+}
+
+pages_of_an_install() {
+  local window pid
+  mkdir -p "$SHOTS"
+  timeout 300 wine "$(setup_of win64)" >/dev/null 2>&1 &
+  pid=$!
+  window="$(timeout 60 xdotool search --sync --onlyvisible --name '^Torvan 安装$' 2>/dev/null | head -n 1)"
+  [ -n "$window" ] || { fail "win64: no installer window"; kill "$pid" 2>/dev/null; return; }
+  check "win64: welcome page shown" wait_for 150 side_bitmap_shown "$window"
+  check "win64: welcome page in $SHOTS/welcome.png" shoot_when_still "$window" "$SHOTS/welcome.png"
+  xdotool key --window "$window" Return 2>/dev/null                      # 下一步
+  check "win64: folder page shown" wait_for 150 not side_bitmap_shown "$window"
+  xdotool key --window "$window" Return 2>/dev/null                      # 安装
+  check "win64: finish page shown" wait_for 600 side_bitmap_shown "$window"
+  check "win64: finish page in $SHOTS/finish.png" shoot_when_still "$window" "$SHOTS/finish.png"
+  xdotool mousemove --window "$window" 217 202 click 1 2>/dev/null       # 在桌面上创建快捷方式
+  xdotool key --window "$window" alt+r 2>/dev/null                       # 运行 Torvan, off
+  shoot_when_still "$window" "$SHOTS/finish-chosen.png"
+  xdotool key --window "$window" Return 2>/dev/null                      # 完成
+  wait "$pid"
+  check "win64: installed from the pages (exit code $?)" test -f "$(unix_path 'C:\Program Files\Torvan\Torvan.exe')"
+  check "win64: desktop shortcut when asked for" test -f "$(unix_path "$DESKTOP_LINK")"
+  timeout 300 wine "$(unix_path 'C:\Program Files\Torvan')/uninstall.exe" /S >/dev/null 2>&1
+  settle
+  expect_removed win64
+  check "win64: desktop shortcut removed" test ! -e "$(unix_path "$DESKTOP_LINK")"
+}
+
 life_of win64 win64
+pages_of_an_install
 # On 64-bit Windows the win32 installer points to the win64 one and stops.
 timeout 120 wine "$(setup_of win32)" /S >/dev/null 2>&1; rc=$?
 settle

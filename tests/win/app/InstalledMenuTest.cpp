@@ -4,6 +4,7 @@
 // folder. Skipped when no installation is named.
 #include <objbase.h>
 #include <psapi.h>
+#include <shlobj.h>
 
 #include <cstdlib>
 
@@ -50,4 +51,20 @@ TEST_F(InstalledMenu, ItemStartsTheInstalledProgramOnAFolder) {
     CancelDialog(save);
     EXPECT_EQ(::WaitForSingleObject(launched, kPatience), WAIT_OBJECT_0) << "cancelling did not end it";
     ::CloseHandle(launched);
+}
+
+// Holds the installed extension as Explorer does, until the file named by
+// TORVAN_RELEASE appears; check.sh upgrades or removes the installation in
+// the meantime. The file TORVAN_RELEASE.held tells it the library is loaded.
+TEST_F(InstalledMenu, HoldsTheExtensionUntilReleased) {
+    const char* release = std::getenv("TORVAN_RELEASE");
+    if (!release) GTEST_SKIP() << "TORVAN_RELEASE names no file to wait for";
+    IShellExtInit* init = nullptr;
+    ASSERT_EQ(::CoCreateInstance(kPackMenu, nullptr, CLSCTX_INPROC_SERVER, IID_IShellExtInit,
+                                 reinterpret_cast<void**>(&init)),
+              S_OK);
+    const std::string held = std::string(release) + ".held";
+    ::CloseHandle(::CreateFileA(held.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    EXPECT_TRUE(WaitUntil([&] { return ::GetFileAttributesA(release) != INVALID_FILE_ATTRIBUTES; }));
+    init->Release();
 }
