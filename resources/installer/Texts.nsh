@@ -12,3 +12,5 @@
 !define TEXT_HELD_REPLACED "正被使用，已换成新版本；旧文件将在重新启动后删除。"
 !define TEXT_HELD_AT_RESTART "正被资源管理器使用，将在重新启动后删除。"
 !define TEXT_OLD_LIBRARY_AT_RESTART "资源管理器重新启动后才会使用新的右键菜单扩展。"
+!define TEXT_INSTALL_REBOOT "有旧文件正被使用（例如资源管理器加载的 TorvanExt.dll），新版本已经装好，旧文件将在重新启动本机后删除。是否立即重新启动？"
+!define TEXT_UNINSTALL_REBOOT "有文件正被使用（例如资源管理器加载的 TorvanExt.dll），将在重新启动本机后删除。是否立即重新启动？"

@@ -76,10 +76,13 @@ ShowUninstDetails show
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "${TEXT_DESKTOP_SHORTCUT}"
 !define MUI_FINISHPAGE_SHOWREADME_FUNCTION CreateDesktopShortcut
+; Shown instead of the boxes when a held file waits for the restart.
+!define MUI_FINISHPAGE_TEXT_REBOOT "${TEXT_INSTALL_REBOOT}"
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT_REBOOT "${TEXT_UNINSTALL_REBOOT}"
 !insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "SimpChinese"
