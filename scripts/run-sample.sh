@@ -17,3 +17,4 @@ bash scripts/package.sh
 echo "Windows builds: build-win64/bin/Torvan.exe and TorvanExt.dll, build-win64/cli/torvan.exe (and the same in build-win32/)"
 VERSION="$(cat "$ROOT/VERSION")"
 echo "Release packages: $ROOT/dist/Torvan-$VERSION-win32.zip and $ROOT/dist/Torvan-$VERSION-win64.zip"
+echo "Installers: $ROOT/dist/Torvan-$VERSION-setup-win64.exe and $ROOT/dist/Torvan-$VERSION-setup-win32.exe"
