@@ -172,8 +172,10 @@ expect_removed() {  # arch, folder
 #    date, every time;
 #  - the device interfaces of Wine's own HID bus (Control\DeviceClasses),
 #    marked linked once the bus has started, which in a fresh prefix may come
-#    after the first export.
-WINE_OWN_KEYS='^\[(HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\(Video|DeviceClasses|Class\\\{4D36E968-E325-11CE-BFC1-08002BE10318\}))'
+#    after the first export;
+#  - Control\ServiceCurrent, a counter that Wine's service manager sets each
+#    time it starts (the restart of the held-file steps starts it again).
+WINE_OWN_KEYS='^\[(HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\(Video|DeviceClasses|ServiceCurrent\]|Class\\\{4D36E968-E325-11CE-BFC1-08002BE10318\}))'
 registry_text() {  # output file
   local root tmp="$(mktemp)"
   for root in HKLM HKCU; do
