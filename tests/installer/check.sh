@@ -299,8 +299,28 @@ pages_of_an_install() {
   check "win64: desktop shortcut removed" test ! -e "$(unix_path "$DESKTOP_LINK")"
 }
 
+# An extension that does not register stops the installation with a
+# non-zero exit code, and what was installed before it can be uninstalled.
+registration_failure() {
+  local stage broken="$ROOT/build/installer-unregistrable-setup.exe" dir='C:\Program Files\Torvan' rc
+  stage="$(mktemp -d)"
+  unzip -q "dist/Torvan-$VERSION-win64.zip" -d "$stage"
+  echo "not a library" >"$stage/TorvanExt.dll"
+  makensis -V1 -INPUTCHARSET UTF8 -DARCH=win64 -DSTAGE="$stage" -DOUTFILE="$broken" \
+    -DICON="$ROOT/build-win64/resources/icon/Torvan.ico" resources/installer/Torvan.nsi
+  rm -rf "$stage"
+  timeout 300 wine "$broken" /S >/dev/null 2>&1; rc=$?
+  check "win64: a failed registration gives exit code $rc" test $rc -ne 0
+  check "win64: no menu keys after a failed registration" test -z "$(query "${HANDLER_KEYS[1]}")"
+  timeout 300 wine "$(unix_path "$dir")/uninstall.exe" /S >/dev/null 2>&1
+  settle
+  expect_removed win64
+  check "win64: the folder went" test ! -e "$(unix_path "$dir")"
+}
+
 life_of win64 win64
 pages_of_an_install
+registration_failure
 # On 64-bit Windows the win32 installer points to the win64 one and stops.
 timeout 120 wine "$(setup_of win32)" /S >/dev/null 2>&1; rc=$?
 settle
