@@ -53,8 +53,8 @@ trap wine_shutdown EXIT
 runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 
 fresh_prefix() {  # folder, win64|win32
-  timeout 60 wineserver -k >/dev/null 2>&1
   export WINEPREFIX="$1" WINEARCH="$2"
+  timeout 60 wineserver -k >/dev/null 2>&1  # a server left from an earlier run
   case $2 in win64) VIEW=/reg:64 ;; win32) VIEW="" ;; esac
   rm -rf "$WINEPREFIX"
   wine_prefix_ready
@@ -321,14 +321,13 @@ registration_failure() {
 life_of win64 win64
 pages_of_an_install
 registration_failure
-# On 64-bit Windows the win32 installer points to the win64 one and stops.
-timeout 120 wine "$(setup_of win32)" /S >/dev/null 2>&1; rc=$?
-settle
-check "win32 installer refuses a 64-bit system (exit code $rc)" test $rc -ne 0
-check "win32 installer left nothing on a 64-bit system" \
-  test -z "$(VIEW=/reg:32 query "$UNINSTALL_KEY\\Torvan")" -a ! -e "$(unix_path 'C:\Program Files (x86)\Torvan')"
-
 if runs_32bit; then
+  # On 64-bit Windows the win32 installer points to the win64 one and stops.
+  timeout 120 wine "$(setup_of win32)" /S >/dev/null 2>&1; rc=$?
+  settle
+  check "win32 installer refuses a 64-bit system (exit code $rc)" test $rc -ne 0
+  check "win32 installer left nothing on a 64-bit system" \
+    test -z "$(VIEW=/reg:32 query "$UNINSTALL_KEY\\Torvan")" -a ! -e "$(unix_path 'C:\Program Files (x86)\Torvan')"
   life_of win32 win32
 else
   echo "installer: this machine runs no 32-bit code; the win32 installer had its static checks only"
