@@ -49,8 +49,8 @@ source scripts/wine-env.sh
 wine_display_ready || exit 1
 trap wine_shutdown EXIT
 
-# Whether this machine runs 32-bit Windows code.
-runs_32bit() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# Whether this machine runs 32-bit Windows code (found out by wine-env.sh).
+runs_32bit() { [ "$TORVAN_WINE32" = yes ]; }
 
 fresh_prefix() {  # folder, win64|win32
   export WINEPREFIX="$1" WINEARCH="$2"
