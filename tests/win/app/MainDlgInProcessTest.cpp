@@ -14,6 +14,7 @@
 #include "Driver.h"
 #include "MainDlg.h"
 #include "MessageBox.h"
+#include "Screenshot.h"
 #include "TestTree.h"
 #include "WinApp.h"
 #include "resource.h"
@@ -276,21 +277,28 @@ std::wstring AnswerBoxOf(HWND box) {
 }  // namespace
 
 TEST_F(MainDlgInProcess, AboutAndIntegrationBoxesAreModalOverTheMainWindow) {
-    const std::pair<int, const char*> boxes[] = {{IDC_ABOUT, "关于 Torvan"}, {IDC_INTEGRATION, "与 Explorer 集成设定..."}};
-    for (const auto& box : boxes) {
+    struct Box {
+        int button;
+        const char* title;
+        const char* screenshot;
+    };
+    const Box boxes[] = {{IDC_ABOUT, "关于 Torvan", "about-over-main-window"},
+                         {IDC_INTEGRATION, "与 Explorer 集成设定...", "integration-over-main-window"}};
+    for (const Box& box : boxes) {
         HWND owner = nullptr;
         BOOL mainEnabled = TRUE;
-        Watch watch{0, Wide(box.second), [&](HWND shown) {
+        Watch watch{0, Wide(box.title), [&](HWND shown) {
                         owner = ::GetWindow(shown, GW_OWNER);
                         // Disabled, the main window takes no click: no second
                         // box, no command, no exit while this one is up.
                         mainEnabled = ::IsWindowEnabled(dialog.m_hWnd);
+                        testing_win::SaveWindowScreenshot(dialog.m_hWnd, box.screenshot);
                         ::PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
                     }};
-        PressButton(dialog.m_hWnd, box.first, watch);
-        EXPECT_EQ(owner, dialog.m_hWnd) << box.second;
-        EXPECT_FALSE(mainEnabled) << box.second;
-        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog.m_hWnd) != FALSE; })) << box.second;
+        PressButton(dialog.m_hWnd, box.button, watch);
+        EXPECT_EQ(owner, dialog.m_hWnd) << box.title;
+        EXPECT_FALSE(mainEnabled) << box.title;
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog.m_hWnd) != FALSE; })) << box.title;
     }
 }
 
