@@ -6,8 +6,9 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <memory>
 
 #include "Screenshot.h"
@@ -22,30 +23,67 @@ std::string Environment(const char* name) {
     return value ? value : "";
 }
 
-// A folder whose name ends in a character with the trail byte 0x5C, holding
-// a private TorvanExt.dll and, unless told otherwise, the stand-in as
-// Torvan.exe.
+// The spelling that lifts MAX_PATH from the wide file API.
+std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + Wide(path); }
+
+// Nested folders below `base` that make a folder exactly `bytes` long.
+std::string DeepFolder(const std::string& base, std::size_t bytes) {
+    std::string path = base;
+    while (path.size() < bytes) {
+        std::size_t remaining = bytes - path.size();
+        std::size_t segment = std::min<std::size_t>(remaining - 1, 100);
+        if (remaining - 1 - segment == 1) --segment;  // leave room for one more name
+        path += "\\" + std::string(segment, 'd');
+        ::CreateDirectoryW(LongPath(path).c_str(), nullptr);
+    }
+    return path;
+}
+
+// A folder whose name ends in a character with the trail byte 0x5C (or a
+// folder `depth` bytes long below it), holding a private TorvanExt.dll and,
+// unless told otherwise, the stand-in as Torvan.exe.
 class Installation {
 public:
-    explicit Installation(const std::string& program = Environment("TORVAN_STANDIN")) : m_folder("工具乗") {
+    explicit Installation(const std::string& program = Environment("TORVAN_STANDIN"), std::size_t depth = 0)
+        : m_folder("工具乗"), m_path(depth ? DeepFolder(m_folder.Path(), depth) : m_folder.Path()) {
         if (!program.empty())
-            m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(m_folder.Join("Torvan.exe")).c_str(), FALSE);
-        m_dll.reset(new DllCopy(m_folder.Path()));
+            m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(Join("Torvan.exe")).c_str(), FALSE);
+        m_dll.reset(new DllCopy(m_path));
     }
-    const TempFolder& Folder() const { return m_folder; }
+    // The shell's removal stops at MAX_PATH: a deep folder goes here.
+    ~Installation() {
+        m_dll.reset();
+        for (const char* name : {"Torvan.exe", "TorvanExt.dll", "launches.txt"})
+            ::DeleteFileW(LongPath(Join(name)).c_str());
+        for (std::string path = m_path; path.size() > m_folder.Path().size(); path.erase(path.rfind('\\')))
+            ::RemoveDirectoryW(LongPath(path).c_str());
+    }
+    const std::string& Path() const { return m_path; }
     DllCopy& Dll() { return *m_dll; }
     bool HasProgram() const { return m_hasProgram; }
 
     std::vector<std::string> Launches() const {
         std::vector<std::string> lines;
-        std::ifstream in(m_folder.Join("launches.txt"), std::ios::binary);
+        std::FILE* in = ::_wfopen(Wide(Join("launches.txt")).c_str(), L"rb");
+        if (!in) return lines;
         std::string line;
-        while (std::getline(in, line)) lines.push_back(line);
+        for (int c; (c = std::fgetc(in)) != EOF;) {
+            if (c != '\n') {
+                line += static_cast<char>(c);
+            } else {
+                lines.push_back(line);
+                line.clear();
+            }
+        }
+        std::fclose(in);
         return lines;
     }
 
 private:
+    std::string Join(const char* name) const { return m_path + "\\" + name; }
+
     TempFolder m_folder;
+    std::string m_path;
     std::unique_ptr<DllCopy> m_dll;
     bool m_hasProgram = false;
 };
@@ -86,7 +124,7 @@ private:
 };
 
 std::string ExpectedLaunch(const Installation& installation, const std::string& path) {
-    return "\"" + installation.Folder().Path() + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
+    return "\"" + installation.Path() + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
 }
 
 }  // namespace
@@ -118,6 +156,49 @@ TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
     EXPECT_EQ(handler.Invoke(102u), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 3; }));
     EXPECT_EQ(installation.Launches()[2], ExpectedLaunch(installation, longest));
+}
+
+bool Wine32() {
+    return sizeof(void*) == 4 && ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+// The DLL in a folder 248 and 259 bytes deep: its own path passes MAX_PATH,
+// and in the deeper one so does the program's, which the system starts
+// only by its short spelling. Either way the program beside the DLL starts
+// on the whole selected path.
+TEST(InvokeCommand, ADllInADeepFolderStartsTheProgramBesideIt) {
+    TempFolder selection("deep");
+    std::string site = selection.AddFolder("site");
+    Installation deep(Environment("TORVAN_STANDIN"), 248), deepest(Environment("TORVAN_STANDIN"), 259);
+    ASSERT_EQ(deep.Path().size(), 248u);
+    ASSERT_EQ(deepest.Path().size(), 259u);
+    for (Installation* each : {&deep, &deepest}) {
+        Installation& installation = *each;
+        std::size_t depth = installation.Path().size();
+        if (depth == 259 && Wine32()) {
+            // Wine's 32-bit process start turns the short program path back
+            // into a long one in a MAX_PATH buffer and starts a garbled name.
+            std::printf("Not launched from 259 bytes deep: a limit of Wine's 32-bit process start\n");
+            continue;
+        }
+        ASSERT_TRUE(installation.HasProgram()) << depth;
+        ASSERT_TRUE(installation.Dll().Loaded()) << depth;
+        Handler handler(installation.Dll());
+        ASSERT_TRUE(handler.Ready());
+        handler.Select({site});
+        EXPECT_EQ(handler.Invoke(102u), S_OK) << depth;
+        ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; })) << depth;
+        std::string line = installation.Launches()[0];
+        if (depth == 248) {
+            EXPECT_EQ(line, ExpectedLaunch(installation, site));
+            continue;
+        }
+        // Named by its short spelling, the program beside the DLL (the one
+        // that wrote beside itself) got the whole path.
+        std::string tail = "\\Torvan.exe\" \"" + site + "\"|" + std::to_string(SW_SHOW);
+        ASSERT_GT(line.size(), tail.size()) << line;
+        EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+    }
 }
 
 TEST(InvokeCommand, OtherCommandsAreLeftToOtherHandlers) {

@@ -152,7 +152,7 @@ std::string TempFolder::AddFile(const std::string& utf8Name) {
 
 DllCopy::DllCopy(const std::string& folder) {
     m_path = folder + "\\TorvanExt.dll";
-    if (::CopyFileW(BuiltDll().c_str(), Wide(m_path).c_str(), FALSE)) m_module = ::LoadLibraryA(m_path.c_str());
+    if (::CopyFileW(BuiltDll().c_str(), Wide(m_path).c_str(), FALSE)) m_module = ::LoadLibraryW(Wide(m_path).c_str());
 }
 
 DllCopy::~DllCopy() {
