@@ -3,14 +3,13 @@
 #include <new>
 #include <string>
 
+#include "Launch.h"
 #include "Module.h"
 #include "PackMenuRules.h"
 #include "Text.h"
 #include "TorvanExt/resource.h"
 
 namespace {
-
-bool IsAnsiLeadByte(unsigned char byte) { return ::IsDBCSLeadByte(byte) != FALSE; }
 
 // The lstrcpyn family cuts to size - 1 characters and always terminates.
 HRESULT CopyText(CHAR* buffer, UINT size, const char* text) {
@@ -23,12 +22,6 @@ HRESULT CopyText(CHAR* buffer, UINT size, const wchar_t* text) {
     if (!buffer || size == 0) return E_INVALIDARG;
     ::lstrcpynW(reinterpret_cast<LPWSTR>(buffer), text, static_cast<int>(size));
     return S_OK;
-}
-
-// WinExec's result: above 31 when the program started.
-HRESULT FromWinExec(UINT result) {
-    if (result > 31) return S_OK;
-    return result == 0 ? E_OUTOFMEMORY : HRESULT_FROM_WIN32(result);
 }
 
 }  // namespace
@@ -171,11 +164,5 @@ STDMETHODIMP CPackMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     const char* verb = IS_INTRESOURCE(info->lpVerb) ? nullptr : info->lpVerb;
     unsigned offset = verb ? 0 : LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
     if (!torvan::IsOwnCommand(offset, verb)) return E_FAIL;
-    if (!m_szPath[0]) return E_FAIL;  // nothing was selected
-    char module[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(g_Module.Instance(), module, sizeof module);
-    if (length == 0 || length >= sizeof module) return E_FAIL;
-    std::string command;
-    if (!torvan::FormatLaunchCommand(module, m_szPath, IsAnsiLeadByte, command)) return E_FAIL;
-    return FromWinExec(::WinExec(command.c_str(), SW_SHOW));
+    return LaunchTorvan(m_szPath);
 }

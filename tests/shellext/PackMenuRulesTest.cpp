@@ -89,3 +89,9 @@ TEST(PackMenuRules, TheLongestPathsMakeAWholeCommandAndLongerOnesNone) {
     EXPECT_FALSE(torvan::FormatLaunchCommand(module, path + std::string(300, 'p'), Gbk, command));
     EXPECT_TRUE(command.empty());
 }
+
+TEST(PackMenuRules, TitlesAreTheItemTextsWithoutTheirAccessKeys) {
+    EXPECT_EQ(torvan::MenuItemTitle(MenuItem::Pack), "添加到 Torvan 压缩文件....");
+    EXPECT_EQ(torvan::MenuItemTitle(MenuItem::Unpack), "用 Torvan 解压此文件到...");
+    EXPECT_EQ(torvan::MenuItemTitle(MenuItem::None), "");
+}

@@ -7,8 +7,6 @@
 #include <shlobj.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <memory>
 
 #include "Screenshot.h"
 #include "ShellExtHarness.h"
@@ -16,39 +14,6 @@
 using namespace shellext_test;
 
 namespace {
-
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-// A folder whose name ends in a character with the trail byte 0x5C, holding
-// a private TorvanExt.dll and, unless told otherwise, the stand-in as
-// Torvan.exe.
-class Installation {
-public:
-    explicit Installation(const std::string& program = Environment("TORVAN_STANDIN")) : m_folder("工具乗") {
-        if (!program.empty())
-            m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(m_folder.Join("Torvan.exe")).c_str(), FALSE);
-        m_dll.reset(new DllCopy(m_folder.Path()));
-    }
-    const TempFolder& Folder() const { return m_folder; }
-    DllCopy& Dll() { return *m_dll; }
-    bool HasProgram() const { return m_hasProgram; }
-
-    std::vector<std::string> Launches() const {
-        std::vector<std::string> lines;
-        std::ifstream in(m_folder.Join("launches.txt"), std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) lines.push_back(line);
-        return lines;
-    }
-
-private:
-    TempFolder m_folder;
-    std::unique_ptr<DllCopy> m_dll;
-    bool m_hasProgram = false;
-};
 
 class Handler {
 public:
@@ -85,10 +50,6 @@ private:
     IContextMenu* m_menu = nullptr;
 };
 
-std::string ExpectedLaunch(const Installation& installation, const std::string& path) {
-    return "\"" + installation.Folder().Path() + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
-}
-
 }  // namespace
 
 TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
@@ -103,12 +64,12 @@ TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
 
     EXPECT_EQ(handler.Invoke(102u), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; }));
-    EXPECT_EQ(installation.Launches()[0], ExpectedLaunch(installation, site));
+    EXPECT_EQ(installation.Launches()[0], installation.ExpectedLaunch(site));
 
     // By verb, as a caller that knows the verb asks for it.
     EXPECT_EQ(handler.Invoke("Torvan."), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 2; }));
-    EXPECT_EQ(installation.Launches()[1], ExpectedLaunch(installation, site));
+    EXPECT_EQ(installation.Launches()[1], installation.ExpectedLaunch(site));
 
     // The longest path a selection can have reaches Torvan whole.
     std::string name = std::string(259 - selection.Path().size() - 1 - 4, 'y') + ".dat";
@@ -117,7 +78,7 @@ TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
     handler.Select({longest});
     EXPECT_EQ(handler.Invoke(102u), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 3; }));
-    EXPECT_EQ(installation.Launches()[2], ExpectedLaunch(installation, longest));
+    EXPECT_EQ(installation.Launches()[2], installation.ExpectedLaunch(longest));
 }
 
 TEST(InvokeCommand, OtherCommandsAreLeftToOtherHandlers) {
@@ -134,7 +95,7 @@ TEST(InvokeCommand, OtherCommandsAreLeftToOtherHandlers) {
     // Only this one starts the program: its line is the only one.
     EXPECT_EQ(handler.Invoke(102u), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; }));
-    EXPECT_EQ(installation.Launches()[0], ExpectedLaunch(installation, archive));
+    EXPECT_EQ(installation.Launches()[0], installation.ExpectedLaunch(archive));
 }
 
 TEST(InvokeCommand, NothingSelectedOrNoProgramIsAFailure) {
@@ -172,8 +133,8 @@ BOOL CALLBACK FindByTitle(HWND window, LPARAM lParam) {
 // With TORVAN_EXE set to the real program: it starts on the folder and asks
 // where to save the archive.
 TEST(InvokeCommand, TheRealProgramAsksWhereToSaveAFolder) {
-    std::string program = Environment("TORVAN_EXE");
-    if (program.empty()) GTEST_SKIP() << "TORVAN_EXE is not set";
+    const char* program = std::getenv("TORVAN_EXE");
+    if (!program || !*program) GTEST_SKIP() << "TORVAN_EXE is not set";
     Installation installation(program);
     ASSERT_TRUE(installation.HasProgram()) << program;
     Handler handler(installation.Dll());

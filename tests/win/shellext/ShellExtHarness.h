@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,20 +66,46 @@ public:
     DllCopy& operator=(const DllCopy&) = delete;
     bool Loaded() const { return m_module != nullptr; }
     const std::string& Path() const { return m_path; }
-    HRESULT GetClassObject(REFIID iid, void** out);
+    HRESULT GetClassObject(REFIID iid, void** out);  // PackMenu's
+    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
     HRESULT CanUnloadNow();
     HRESULT Register();
     HRESULT Unregister();
     // A new PackMenu object from the copy's class factory.
     HRESULT Create(REFIID iid, void** out);
+    HRESULT Create(REFCLSID clsid, REFIID iid, void** out);
 
 private:
     std::string m_path;
     HMODULE m_module = nullptr;
 };
 
+// A folder whose name ends in a character with the trail byte 0x5C, holding
+// a private TorvanExt.dll and, unless told otherwise, the stand-in as
+// Torvan.exe (TORVAN_STANDIN), which records each start in launches.txt.
+class Installation {
+public:
+    explicit Installation(const std::string& program = StandIn());
+    const TempFolder& Folder() const { return m_folder; }
+    DllCopy& Dll() { return *m_dll; }
+    bool HasProgram() const { return m_hasProgram; }
+    std::vector<std::string> Launches() const;
+    // The line the stand-in records when started on `path`.
+    std::string ExpectedLaunch(const std::string& path) const;
+    static std::string StandIn();
+
+private:
+    TempFolder m_folder;
+    std::unique_ptr<DllCopy> m_dll;
+    bool m_hasProgram = false;
+};
+
 // The shell's own data object for items of one folder, as Explorer hands it
 // to a handler: it offers the paths as CF_HDROP. Null on failure.
 IDataObject* ShellDataObject(const std::vector<std::string>& ansiPaths);
+
+// The shell's item array for the same paths, as Windows 11's menu hands it
+// to a command. Null on failure.
+IShellItemArray* ShellItems(const std::vector<std::string>& ansiPaths);
 
 }  // namespace shellext_test
