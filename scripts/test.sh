@@ -27,6 +27,7 @@ done
 
 echo "== release packages: contents, DLL dependencies, unpacked under Wine"
 bash tests/package/check.sh || status=1
+bash tests/package/check-msix.sh || status=1
 
 echo "== interop: archives between the Linux and the Windows builds"
 bash scripts/interop.sh build build-win64 build-win32 || status=1

@@ -34,7 +34,7 @@ for tool in msixpack bmp-to-png pixelmap-to-bmp; do
   [ -x "$TOOLS/$tool" ] || fail "$TOOLS/$tool missing (build the native tree first)"
 done
 
-scratch="$(mktemp -d)"
+scratch="$(mktemp -d)"  # mode 700: the key and the password stay private
 trap 'rm -rf "$scratch"' EXIT
 mkdir -p "$OUT"
 
@@ -48,7 +48,9 @@ if [ -n "${TORVAN_SIGN_PFX:-}" ]; then
   [ -f "$TORVAN_SIGN_PFX" ] || fail "TORVAN_SIGN_PFX names no file: $TORVAN_SIGN_PFX"
   openssl pkcs12 -in "$TORVAN_SIGN_PFX" -passin env:TORVAN_SIGN_PASSWORD -nokeys -clcerts -out "$scratch/cert.pem" \
     2>/dev/null || fail "cannot open $TORVAN_SIGN_PFX with TORVAN_SIGN_PASSWORD"
-  sign_with=(-pkcs12 "$TORVAN_SIGN_PFX" -readpass <(printf '%s' "${TORVAN_SIGN_PASSWORD:-}"))
+  # Through a file of the scratch folder: a -pass argument would show in ps.
+  (umask 077 && printf '%s' "${TORVAN_SIGN_PASSWORD:-}" > "$scratch/password")
+  sign_with=(-pkcs12 "$TORVAN_SIGN_PFX" -readpass "$scratch/password")
 else
   openssl req -x509 -newkey rsa:3072 -sha256 -nodes -days 3650 -subj "/$PUBLISHER" \
     -addext "basicConstraints=critical,CA:FALSE" -addext "keyUsage=critical,digitalSignature" \
