@@ -10,7 +10,7 @@ PACKAGES=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev
   libwine-dev wine wine64 wine32:i386
   xvfb xauth x11-utils xdotool imagemagick icoutils
-  libchm-bin fp-utils zip unzip
+  libchm-bin fp-utils zip unzip nsis
   fonts-wqy-microhei
   time locales pigz
 )
