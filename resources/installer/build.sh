@@ -22,7 +22,7 @@ for arch in win64 win32; do
   unzip -q "$zip_file" -d "$stage"
   out="$DIST/Torvan-$VERSION-setup-$arch.exe"
   makensis -V2 -INPUTCHARSET UTF8 -DARCH="$arch" -DSTAGE="$stage" -DICON="$icon" \
-           -DOUTFILE="$out" "$HERE/Torvan.nsi"
+           -DOUTFILE="$out" -DDIST="$DIST" "$HERE/Torvan.nsi"
   rm -rf "$stage"
   echo "installer: $out"
 done

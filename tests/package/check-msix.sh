@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The Windows 11 sparse package in dist/: an independent reading of it
 # (msix_check.py), the same reading refusing damaged copies, the shipped
-# public certificate being the signer's, and no private key anywhere in dist/.
+# public certificate being the signer's, no private key anywhere in dist/,
+# and the 64-bit installer's Windows 11 branch under Wine.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$ROOT"
@@ -40,6 +41,9 @@ for zip_file in dist/*.zip; do
   [ -f "$zip_file" ] || continue
   unzip -Z1 "$zip_file" | grep -iqE '\.(pfx|p12|key|pvk|pem)$' && fail "$zip_file holds a key file"
 done
+
+# The 64-bit installer carries the package and registers it on Windows 11.
+bash tests/installer/win11-menu.sh || fail "the installer's Windows 11 branch"
 
 [ "$failures" -eq 0 ] && echo "msix: all checks passed" || echo "msix: $failures check(s) failed" >&2
 exit $((failures > 0))
