@@ -23,6 +23,21 @@ void PutText(Bytes& out, const std::string& text) { out.insert(out.end(), text.b
 
 }  // namespace
 
+// What a local header and a central record both say of an entry, from
+// "version needed" to the length of the extra field.
+void ZipWriter::PutEntryFields(Bytes& out, const Entry& entry) {
+    Put(out, kVersionPlain, 2);
+    Put(out, 0, 2);  // flags: no data descriptor, no encryption
+    Put(out, entry.method, 2);
+    Put(out, kDosTime, 2);
+    Put(out, kDosDate, 2);
+    Put(out, entry.crc, 4);
+    Put(out, entry.compressedSize, 4);
+    Put(out, entry.size, 4);
+    Put(out, entry.name.size(), 2);
+    Put(out, 0, 2);  // no extra field
+}
+
 Bytes Deflate(const Bytes& data) {
     z_stream stream = {};
     if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
@@ -53,16 +68,7 @@ std::size_t ZipWriter::Add(const std::string& name, const Bytes& data, bool defl
 
     std::size_t start = m_out.size();
     Put(m_out, 0x04034b50, 4);
-    Put(m_out, kVersionPlain, 2);
-    Put(m_out, 0, 2);  // flags: no data descriptor, no encryption
-    Put(m_out, entry.method, 2);
-    Put(m_out, kDosTime, 2);
-    Put(m_out, kDosDate, 2);
-    Put(m_out, entry.crc, 4);
-    Put(m_out, entry.compressedSize, 4);
-    Put(m_out, entry.size, 4);
-    Put(m_out, name.size(), 2);
-    Put(m_out, 0, 2);  // no extra field
+    PutEntryFields(m_out, entry);
     PutText(m_out, name);
     std::size_t headerSize = m_out.size() - start;
     m_out.insert(m_out.end(), stored.begin(), stored.end());
@@ -75,16 +81,7 @@ Bytes ZipWriter::Finish() {
     for (const Entry& entry : m_entries) {
         Put(m_out, 0x02014b50, 4);
         Put(m_out, kVersionZip64, 2);  // made by: version 4.5, MS-DOS attributes
-        Put(m_out, kVersionPlain, 2);
-        Put(m_out, 0, 2);
-        Put(m_out, entry.method, 2);
-        Put(m_out, kDosTime, 2);
-        Put(m_out, kDosDate, 2);
-        Put(m_out, entry.crc, 4);
-        Put(m_out, entry.compressedSize, 4);
-        Put(m_out, entry.size, 4);
-        Put(m_out, entry.name.size(), 2);
-        Put(m_out, 0, 2);  // extra field
+        PutEntryFields(m_out, entry);
         Put(m_out, 0, 2);  // comment
         Put(m_out, 0, 2);  // disk
         Put(m_out, 0, 2);  // internal attributes

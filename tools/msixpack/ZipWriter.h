@@ -29,6 +29,8 @@ private:
         std::uint64_t size;
         std::uint64_t offset;
     };
+    static void PutEntryFields(Bytes& out, const Entry& entry);
+
     Bytes m_out;
     std::vector<Entry> m_entries;
 };
