@@ -48,7 +48,9 @@ Function ${UN}RunPowerShell
   Exch $1
 FunctionEnd
 !macroend
-!insertmacro RunPowerShellFunction ""
+!if "${ARCH}" == "win64"
+  !insertmacro RunPowerShellFunction ""
+!endif
 !insertmacro RunPowerShellFunction "un."
 
 ; UN is "un." in the uninstaller.
@@ -58,6 +60,7 @@ FunctionEnd
   Pop ${RESULT}
 !macroend
 
+!if "${ARCH}" == "win64"
 ; Pushes 1 on Windows 11 or later, else 0.
 Function IsWindows11
   Push $0
@@ -75,7 +78,6 @@ Function IsWindows11
   Exch $0
 FunctionEnd
 
-!if "${ARCH}" == "win64"
 ; Pushes "ok" when the package is registered.
 Function InstallSparsePackage
   Push $0

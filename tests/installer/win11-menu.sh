@@ -65,9 +65,10 @@ uninstall
 # Windows 11, registration succeeds.
 TORVAN_POWERSHELL_EXIT=0 install "$scratch/setup-win11.exe" || fail "the Windows 11 installer failed"
 ! classic_keys && pass "Windows 11: classic keys left out" || fail "Windows 11: classic keys written too"
-calls | grep -q "Import-Certificate -FilePath '$FOLDER\\\\TorvanShell.cer' .*Cert:\\\\LocalMachine\\\\TrustedPeople" &&
+calls | grep -F "Import-Certificate -FilePath '$FOLDER\\TorvanShell.cer'" |
+  grep -qF 'Cert:\LocalMachine\TrustedPeople' &&
   pass "Windows 11: certificate imported into TrustedPeople" || fail "Windows 11: no certificate import: $(calls)"
-calls | grep -q "Add-AppxPackage -Path '$FOLDER\\\\TorvanShell.msix' -ExternalLocation '$FOLDER'" &&
+calls | grep -qF "Add-AppxPackage -Path '$FOLDER\\TorvanShell.msix' -ExternalLocation '$FOLDER'" &&
   pass "Windows 11: package registered with the install folder" || fail "Windows 11: no registration: $(calls)"
 cmp -s "$UNIX_FOLDER/TorvanShell.msix" dist/TorvanShell.msix || fail "Windows 11: the installed package differs"
 TORVAN_POWERSHELL_EXIT=0 uninstall
