@@ -119,6 +119,10 @@ Function InstallExplorerMenu
     Call InstallSparsePackage
     Pop $0
     ${If} $0 == ok
+      ; An installation made before Windows was upgraded left classic keys.
+      DeleteRegKey HKCR "${FILE_HANDLER_KEY}"
+      DeleteRegKey HKCR "${FOLDER_HANDLER_KEY}"
+      DeleteRegValue HKLM "${APPROVED_KEY}" "${CLSID}"
       System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
       Pop $0
       Return

@@ -9,7 +9,7 @@ set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/../.." && pwd)"
 VERSION="$(cat "$ROOT/VERSION")"
-DIST="${1:-$ROOT/dist}"
+DIST="$(cd "${1:-$ROOT/dist}" && pwd)"  # absolute: makensis works in this folder
 
 for arch in win64 win32; do
   zip_file="$DIST/Torvan-$VERSION-$arch.zip"

@@ -62,7 +62,9 @@ classic_keys && pass "Windows 10: classic handler keys written" || fail "Windows
 [ ! -e "$UNIX_FOLDER/TorvanShell.msix" ] || fail "Windows 10: the package was installed"
 uninstall
 
-# Windows 11, registration succeeds.
+# Windows 11, registration succeeds, over an installation made under
+# Windows 10 whose classic keys must go.
+install "$SETUP" || fail "the installer failed under Wine"
 TORVAN_POWERSHELL_EXIT=0 install "$scratch/setup-win11.exe" || fail "the Windows 11 installer failed"
 ! classic_keys && pass "Windows 11: classic keys left out" || fail "Windows 11: classic keys written too"
 calls | grep -F "Import-Certificate -FilePath '$FOLDER\\TorvanShell.cer'" |
