@@ -165,7 +165,10 @@ void CMainDlg::OnIntegrationSetup() {
     setup.DoModal();
 }
 
+// A browse or a drop changes only its own field: what the user typed into
+// the others is read before the fields are written back.
 void CMainDlg::OnBrowseFolder() {
+    UpdateData(TRUE);
     m_strFolder = BrowseForFolder(torvan::kAskFolderToPack, ProgramFolder());
     // A cancelled browser empties the field on purpose: the user asked anew.
     UpdateData(FALSE);
@@ -180,6 +183,7 @@ void CMainDlg::OnBrowseArchive() {
     options.flags = kFileDialogFlags;
     std::string chosen;
     if (!ShowOpenFileDialog(m_hWnd, options, chosen)) return;
+    UpdateData(TRUE);
     m_strArchive = chosen;
     UpdateData(FALSE);
 }
@@ -280,12 +284,28 @@ void CMainDlg::StartUnpack(const std::string& destination) {
 }
 
 // The worker's inputs are set while it is still suspended; from the resume
-// on it may report at any time, and it deletes itself when it ends.
+// on it may report at any time, and it deletes itself when it ends. A
+// worker that never runs never reports: its end is reported here, so the
+// busy state cannot outlive it.
 void CMainDlg::RunWorker(CWinThread* thread) {
     thread->m_bAutoDelete = TRUE;
     m_operation.Started();
-    ResumeUntilRunning(thread->m_hThread);
+    if (!ResumeWorker(thread->m_hThread)) {
+        DiscardSuspendedWorker(thread);
+        OnOperationProgress(torvan::OPN_FAILED, 0);
+        return;
+    }
     OpenProgressWindow();
+}
+
+BOOL CMainDlg::ResumeWorker(HANDLE thread) { return ResumeUntilRunning(thread); }
+
+// Never resumed, the thread holds no lock and has touched nothing: it can
+// be ended where it waits, and its object, which only a running thread
+// deletes, goes with it. A thread that cannot be ended keeps its object.
+void CMainDlg::DiscardSuspendedWorker(CWinThread* thread) {
+    if (::TerminateThread(thread->m_hThread, 1) && ::WaitForSingleObject(thread->m_hThread, 10000) == WAIT_OBJECT_0)
+        delete thread;
 }
 
 void CMainDlg::OpenProgressWindow() {
@@ -325,6 +345,9 @@ void CMainDlg::OnDropFiles(HDROP drop) {
     UINT length = ::DragQueryFileA(drop, 0, path, MAX_PATH);
     ::DragFinish(drop);
     if (length == 0) return;
+    // Refused before it touches a field, as the commands themselves are.
+    if (RefuseWhileBusy()) return;
+    UpdateData(TRUE);
     if (::GetFileAttributesA(path) & FILE_ATTRIBUTE_DIRECTORY) {
         m_strFolder = path;
         UpdateData(FALSE);

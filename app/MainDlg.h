@@ -61,6 +61,8 @@ protected:
     HICON OnQueryDragIcon() override { return m_hIcon; }
     BOOL OnUserMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     void OnOperationProgress(int code, int value);
+    // Sets a suspended worker running; FALSE when it could not be.
+    virtual BOOL ResumeWorker(HANDLE thread);
 
 private:
     bool IsCommandLineMode() const { return !m_strCmdLine.empty(); }
@@ -78,6 +80,7 @@ private:
     void RunWorker(CWinThread* thread);
     // After a worker has been set running.
     void OpenProgressWindow();
+    void DiscardSuspendedWorker(CWinThread* thread);
     void CloseProgressWindow();
     void ShowError(const char* utf8Text) { MessageBox(utf8Text, nullptr, MB_OK | MB_ICONERROR); }
 

@@ -25,4 +25,7 @@ int ResumeWhileHeld(ResumeOnce resume) {
     return calls;
 }
 
+// Whether the last resume, which returned `previous`, left the thread running.
+constexpr bool RunsAfterResume(std::uint32_t previous) { return previous != kResumeFailed && previous <= 1; }
+
 }  // namespace torvan

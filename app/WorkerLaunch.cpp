@@ -2,6 +2,8 @@
 
 #include "ResumeRule.h"
 
-void ResumeUntilRunning(HANDLE thread) {
-    torvan::ResumeWhileHeld([thread] { return static_cast<std::uint32_t>(::ResumeThread(thread)); });
+BOOL ResumeUntilRunning(HANDLE thread) {
+    std::uint32_t previous = torvan::kResumeFailed;
+    torvan::ResumeWhileHeld([&] { return previous = static_cast<std::uint32_t>(::ResumeThread(thread)); });
+    return torvan::RunsAfterResume(previous);
 }

@@ -5,4 +5,6 @@
 
 // Works on the handle value, never on the thread object: an auto-deleting
 // worker may be gone as soon as it runs.
-void ResumeUntilRunning(HANDLE thread);
+// TRUE once the thread runs; FALSE when a resume failed or the thread is
+// still held after the system's ceiling of resumes.
+BOOL ResumeUntilRunning(HANDLE thread);

@@ -1,6 +1,19 @@
 #include "Dialog.h"
 
+#include "WinApp.h"
+
 static HINSTANCE ResourceInstance() { return ::GetModuleHandleW(nullptr); }
+
+// A modal dialog without a parent belongs to the application's main window:
+// the system disables that window until the dialog ends, so it takes no
+// second command, no drop and no exit meanwhile, and the dialog gets no
+// taskbar button of its own. The main window itself has no owner.
+HWND CDialog::ModalOwner() const {
+    if (m_pParentWnd) return m_pParentWnd->m_hWnd;
+    CWnd* main = AfxGetMainWnd();
+    if (!main || main == this || !::IsWindow(main->m_hWnd)) return nullptr;
+    return main->m_hWnd;
+}
 
 CDialog::~CDialog() {
     if (m_hWnd && !m_bModal && ::IsWindow(m_hWnd)) ::DestroyWindow(m_hWnd);
@@ -8,8 +21,7 @@ CDialog::~CDialog() {
 
 INT_PTR CDialog::DoModal() {
     m_bModal = TRUE;
-    HWND owner = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
-    INT_PTR result = ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_nIDTemplate), owner,
+    INT_PTR result = ::DialogBoxParamW(ResourceInstance(), MAKEINTRESOURCEW(m_nIDTemplate), ModalOwner(),
                                        &CDialog::DialogProc, reinterpret_cast<LPARAM>(this));
     m_bModal = FALSE;
     return result;

@@ -15,7 +15,8 @@ public:
     ~CDialog() override;
 
     // Runs the dialog modally and returns the value given to EndDialog
-    // (-1 when the template could not be loaded).
+    // (-1 when the template could not be loaded). Without a parent, the
+    // application's main window owns it and is disabled while it runs.
     INT_PTR DoModal();
     // Creates the dialog modeless; the caller shows it.
     BOOL Create(UINT templateId, CWnd* parent = nullptr);
@@ -64,5 +65,6 @@ protected:
     BOOL m_bModal = FALSE;
 
 private:
+    HWND ModalOwner() const;
     static INT_PTR CALLBACK DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "Module.h"
+#include "NoThrow.h"
 #include "PackMenu.h"
 #include "PackMenuClsid.h"
 #include "Registrar.h"
@@ -49,12 +50,18 @@ STDAPI DllCanUnloadNow() { return g_Module.CanUnloadNow(); }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* out) { return g_Module.GetClassObject(clsid, iid, out); }
 
+// The registrar reads and parses the script into strings: a failed
+// allocation must reach regsvr32 as a result, not as an exception.
 STDAPI DllRegisterServer() {
-    HRESULT hr = UpdateRegistryFromResource(g_Module.Instance(), IDR_PACKMENU, true, Identifiers());
-    return SUCCEEDED(hr) ? RegisterModuleTypeLib(g_Module.Instance()) : hr;
+    return torvan::CallWithoutThrowing([] {
+        HRESULT hr = UpdateRegistryFromResource(g_Module.Instance(), IDR_PACKMENU, true, Identifiers());
+        return SUCCEEDED(hr) ? RegisterModuleTypeLib(g_Module.Instance()) : hr;
+    });
 }
 
 STDAPI DllUnregisterServer() {
-    HRESULT hr = UpdateRegistryFromResource(g_Module.Instance(), IDR_PACKMENU, false, Identifiers());
-    return SUCCEEDED(hr) ? UnregisterModuleTypeLib(g_Module.Instance()) : hr;
+    return torvan::CallWithoutThrowing([] {
+        HRESULT hr = UpdateRegistryFromResource(g_Module.Instance(), IDR_PACKMENU, false, Identifiers());
+        return SUCCEEDED(hr) ? UnregisterModuleTypeLib(g_Module.Instance()) : hr;
+    });
 }

@@ -3,13 +3,18 @@
 #include <new>
 #include <string>
 
-#include "Launch.h"
+#include "AnsiLeadByte.h"
+#include "LaunchTorvan.h"
 #include "Module.h"
+#include "NoThrow.h"
 #include "PackMenuRules.h"
 #include "Text.h"
 #include "TorvanExt/resource.h"
 
 namespace {
+
+static_assert(torvan::kOutOfMemoryResult == E_OUTOFMEMORY && torvan::kFailedResult == E_FAIL,
+              "the guard's results are COM's");
 
 // The lstrcpyn family cuts to size - 1 characters and always terminates.
 HRESULT CopyText(CHAR* buffer, UINT size, const char* text) {
@@ -122,6 +127,10 @@ void CPackMenu::ReadFirstPath(IDataObject* dataObject) {
 // IContextMenu
 
 STDMETHODIMP CPackMenu::QueryContextMenu(HMENU menu, UINT position, UINT idCmdFirst, UINT idCmdLast, UINT flags) {
+    return torvan::CallWithoutThrowing([&] { return AddMenuItem(menu, position, idCmdFirst, idCmdLast, flags); });
+}
+
+HRESULT CPackMenu::AddMenuItem(HMENU menu, UINT position, UINT idCmdFirst, UINT idCmdLast, UINT flags) {
     const HRESULT noItem = MAKE_HRESULT(SEVERITY_SUCCESS, 0, 0);
     if (flags & CMF_DEFAULTONLY) return noItem;
     if (!torvan::FitsCommandRange(idCmdFirst, idCmdLast)) return noItem;
@@ -138,6 +147,10 @@ STDMETHODIMP CPackMenu::QueryContextMenu(HMENU menu, UINT position, UINT idCmdFi
 }
 
 STDMETHODIMP CPackMenu::GetCommandString(UINT_PTR offset, UINT type, UINT*, CHAR* buffer, UINT size) {
+    return torvan::CallWithoutThrowing([&] { return CopyCommandString(offset, type, buffer, size); });
+}
+
+HRESULT CPackMenu::CopyCommandString(UINT_PTR offset, UINT type, CHAR* buffer, UINT size) {
     if (offset != torvan::kCommandOffset) return E_INVALIDARG;
     switch (type) {
     case GCS_VERBA:
@@ -163,6 +176,9 @@ STDMETHODIMP CPackMenu::InvokeCommand(CMINVOKECOMMANDINFO* info) {
     if (!info) return E_INVALIDARG;
     const char* verb = IS_INTRESOURCE(info->lpVerb) ? nullptr : info->lpVerb;
     unsigned offset = verb ? 0 : LOWORD(reinterpret_cast<UINT_PTR>(info->lpVerb));
-    if (!torvan::IsOwnCommand(offset, verb)) return E_FAIL;
-    return LaunchTorvan(m_szPath);
+    return torvan::CallWithoutThrowing([&]() -> HRESULT {
+        if (!torvan::IsOwnCommand(offset, verb)) return E_FAIL;
+        if (!m_szPath[0]) return E_FAIL;  // nothing was selected
+        return LaunchTorvan(g_Module.Instance(), m_szPath);
+    });
 }

@@ -47,6 +47,9 @@ private:
     void* TableBase() override { return this; }
 
     void ReadFirstPath(IDataObject* dataObject);
+    // The bodies of QueryContextMenu and GetCommandString; they may throw.
+    HRESULT AddMenuItem(HMENU menu, UINT position, UINT idCmdFirst, UINT idCmdLast, UINT flags);
+    HRESULT CopyCommandString(UINT_PTR offset, UINT type, CHAR* buffer, UINT size);
 
     IDataObject* m_pDataObject = nullptr;  // one counted reference
     char m_szPath[MAX_PATH] = {};          // ANSI, code page of the system

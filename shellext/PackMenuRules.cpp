@@ -69,15 +69,4 @@ bool IsOwnCommand(unsigned offset, const char* verb) {
     return SameAsciiIgnoringCase(verb, kVerb);
 }
 
-bool FormatLaunchCommand(const std::string& moduleFileName, const std::string& selectedPath,
-                         LeadBytePredicate isLeadByte, std::string& command) {
-    command.clear();
-    std::size_t separator = FindLastCharacter(moduleFileName, '\\', isLeadByte);
-    if (separator == std::string::npos) return false;
-    std::string line = "\"" + moduleFileName.substr(0, separator) + "\\Torvan.exe\" \"" + selectedPath + "\"";
-    if (line.size() > kMaxLaunchCommand) return false;
-    command = line;
-    return true;
-}
-
 }  // namespace torvan

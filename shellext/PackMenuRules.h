@@ -1,8 +1,9 @@
 // The context-menu handler's decisions, apart from COM and Win32: which item
-// a selected path gets, whether a command is ours, and the command line that
-// starts Torvan. Paths are ANSI bytes in the system's code page; every
-// search steps over double-byte characters whole, because a GBK trail byte
-// may have the value of "\" (or of a letter), never of a separator.
+// a selected path gets and whether a command is ours (the command line that
+// starts Torvan is LaunchCommand.h's). Paths are ANSI bytes in the system's
+// code page; every search steps over double-byte characters whole, because
+// a GBK trail byte may have the value of "\" (or of a letter), never of a
+// separator.
 #pragma once
 
 #include <cstddef>
@@ -49,17 +50,5 @@ bool IsOwnCommand(unsigned offset, const char* verb);
 // Position of the last `wanted` byte that is a character of its own (not a
 // trail byte), or std::string::npos.
 std::size_t FindLastCharacter(const std::string& text, char wanted, LeadBytePredicate isLeadByte);
-
-// The longest command a 259-byte module path and a 259-byte selection can
-// make: quotes, the DLL's folder, "\Torvan.exe", a blank, the quoted path.
-constexpr std::size_t kMaxPathBytes = 259;
-constexpr std::size_t kMaxLaunchCommand = 1 + kMaxPathBytes + 11 + 1 + 1 + 1 + kMaxPathBytes + 1;
-
-// "<folder of the DLL>\Torvan.exe" "<selected path>", both quoted. False,
-// and nothing to launch, when the module path has no backslash or the
-// command would be longer than kMaxLaunchCommand: a cut command would
-// start Torvan on another path than the one picked.
-bool FormatLaunchCommand(const std::string& moduleFileName, const std::string& selectedPath,
-                         LeadBytePredicate isLeadByte, std::string& command);
 
 }  // namespace torvan

@@ -1,6 +1,7 @@
 #include "SelectedItem.h"
 
-#include "Launch.h"
+#include "AnsiLeadByte.h"
+#include "LaunchCommand.h"
 
 namespace {
 

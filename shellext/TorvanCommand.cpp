@@ -5,10 +5,10 @@
 #include <new>
 #include <string>
 
-#include "ComGuard.h"
-#include "Launch.h"
+#include "LaunchTorvan.h"
 #include "ModuleFileName.h"
 #include "Module.h"
+#include "NoThrow.h"
 #include "SelectedItem.h"
 #include "Text.h"
 #include "TorvanExt/resource.h"
@@ -44,7 +44,7 @@ const InterfaceEntry* CTorvanCommand::Interfaces(size_t& count) const {
 STDMETHODIMP CTorvanCommand::GetTitle(IShellItemArray* items, LPWSTR* name) {
     if (!name) return E_POINTER;
     *name = nullptr;
-    return Guarded([&] {
+    return torvan::CallWithoutThrowing([&]() -> HRESULT {
         torvan::MenuItem item = ChooseForSelection(items);
         // Without a selection Explorer may still ask, e.g. to list the command.
         if (item == torvan::MenuItem::None) item = torvan::MenuItem::Pack;
@@ -56,7 +56,7 @@ STDMETHODIMP CTorvanCommand::GetTitle(IShellItemArray* items, LPWSTR* name) {
 STDMETHODIMP CTorvanCommand::GetIcon(IShellItemArray*, LPWSTR* icon) {
     if (!icon) return E_POINTER;
     *icon = nullptr;
-    return Guarded([&] {
+    return torvan::CallWithoutThrowing([&]() -> HRESULT {
         std::wstring module = ModuleFileNameW(g_Module.Instance());
         if (module.empty()) return E_FAIL;
         return ShellString(module + L",-" + std::to_wstring(IDI_COMMAND), icon);
@@ -79,18 +79,18 @@ STDMETHODIMP CTorvanCommand::GetCanonicalName(GUID* name) {
 STDMETHODIMP CTorvanCommand::GetState(IShellItemArray* items, BOOL, EXPCMDSTATE* state) {
     if (!state) return E_POINTER;
     *state = ECS_HIDDEN;
-    return Guarded([&] {
+    return torvan::CallWithoutThrowing([&]() -> HRESULT {
         if (ChooseForSelection(items) != torvan::MenuItem::None) *state = ECS_ENABLED;
         return S_OK;
     });
 }
 
 STDMETHODIMP CTorvanCommand::Invoke(IShellItemArray* items, IBindCtx*) {
-    return Guarded([&] {
+    return torvan::CallWithoutThrowing([&]() -> HRESULT {
         std::string path;
         bool folder = false;
         if (!ReadFirstSelected(items, path, folder)) return E_FAIL;
-        return LaunchTorvan(path.c_str());
+        return LaunchTorvan(g_Module.Instance(), path.c_str());
     });
 }
 

@@ -1,3 +1,4 @@
+#include "LaunchCommand.h"
 #include "PackMenuRules.h"
 
 #include <gtest/gtest.h>
@@ -88,6 +89,20 @@ TEST(PackMenuRules, TheLongestPathsMakeAWholeCommandAndLongerOnesNone) {
     EXPECT_LE(command.size(), torvan::kMaxLaunchCommand);
     EXPECT_FALSE(torvan::FormatLaunchCommand(module, path + std::string(300, 'p'), Gbk, command));
     EXPECT_TRUE(command.empty());
+
+    // The deepest folder the DLL may lie in: 259 bytes, its own name after it.
+    std::string deepest = "C:\\" + std::string(256, 'd');
+    std::string deepModule = deepest + "\\" + torvan::kDllFileName;
+    ASSERT_EQ(deepModule.size(), torvan::kMaxModulePathBytes);
+    ASSERT_TRUE(torvan::FormatLaunchCommand(deepModule, path, Gbk, command));
+    EXPECT_EQ(command, "\"" + deepest + "\\Torvan.exe\" \"" + path + "\"");
+    EXPECT_EQ(command.size(), torvan::kMaxLaunchCommand);
+    EXPECT_FALSE(torvan::FormatLaunchCommand(deepest + "d\\" + torvan::kDllFileName, path, Gbk, command));
+
+    // The system starts Torvan.exe by its long path up to 248 folder bytes.
+    EXPECT_TRUE(torvan::ProgramPathStartable(std::string(248, 'd') + "\\TorvanExt.dll", Gbk));
+    EXPECT_FALSE(torvan::ProgramPathStartable(std::string(249, 'd') + "\\TorvanExt.dll", Gbk));
+    EXPECT_FALSE(torvan::ProgramPathStartable(torvan::kDllFileName, Gbk));
 }
 
 TEST(PackMenuRules, TitlesAreTheItemTextsWithoutTheirAccessKeys) {

@@ -41,40 +41,50 @@ HDROP MakeDrop(const std::vector<std::string>& paths) {
 
 struct ThreadDialogSearch {
     std::wstring title;  // empty: the folder browser
+    bool fileDialog = false;  // any file dialog (file-name box 1148)
     HWND found = nullptr;
 };
 
 BOOL CALLBACK FindThreadDialogProc(HWND hWnd, LPARAM lParam) {
     auto* search = reinterpret_cast<ThreadDialogSearch*>(lParam);
     if (!::IsWindowVisible(hWnd) || ClassName(hWnd) != L"#32770") return TRUE;
-    if (search->title.empty() ? IsFolderBrowser(hWnd) : WindowText(hWnd) == search->title) {
+    bool matches = search->fileDialog      ? ::GetDlgItem(hWnd, 1148) != nullptr
+                   : search->title.empty() ? IsFolderBrowser(hWnd)
+                                           : WindowText(hWnd) == search->title;
+    if (matches) {
         search->found = hWnd;
         return FALSE;
     }
     return TRUE;
 }
 
+// Waits for a dialog of `uiThread` that `search` describes; null in the end.
+HWND WaitForThreadDialog(DWORD uiThread, ThreadDialogSearch search) {
+    WaitUntil([&] {
+        ::EnumThreadWindows(uiThread, &FindThreadDialogProc, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
+
 // The dialogs the main window opens are modal on this thread, so they are
 // answered from a second one: it waits for the dialog titled `title` on
-// `uiThread` (the folder browser for an empty title), hands it to
-// `answer`, and ends.
+// `uiThread` (the folder browser for an empty title, any file dialog with
+// `fileDialog`), hands it to `answer`, and ends.
 struct Watch {
     DWORD uiThread;
     std::wstring title;
     std::function<void(HWND)> answer;
     bool seen = false;
+    bool fileDialog = false;
 };
 
 DWORD WINAPI WatchProc(LPVOID param) {
     auto* watch = static_cast<Watch*>(param);
-    ThreadDialogSearch search{watch->title};
-    WaitUntil([&] {
-        ::EnumThreadWindows(watch->uiThread, &FindThreadDialogProc, reinterpret_cast<LPARAM>(&search));
-        return search.found != nullptr;
-    });
-    if (!search.found) return 1;
+    HWND found = WaitForThreadDialog(watch->uiThread, {watch->title, watch->fileDialog});
+    if (!found) return 1;
     watch->seen = true;
-    watch->answer(search.found);
+    watch->answer(found);
     return 0;
 }
 
@@ -90,6 +100,27 @@ bool PostAndAnswer(HWND window, UINT message, WPARAM wParam, Watch& watch) {
     return watch.seen;
 }
 
+// The main window with its worker's resume in the test's hands: done for
+// real, failing, or reported done while the worker stays suspended (so
+// the window stays busy for as long as the test likes).
+class TestMainDlg : public CMainDlg {
+public:
+    enum class Resume { Real, Fail, Hold };
+    Resume resume = Resume::Real;
+    std::vector<HANDLE> held;
+
+    ~TestMainDlg() override {
+        for (HANDLE thread : held) ::TerminateThread(thread, 1);
+    }
+
+protected:
+    BOOL ResumeWorker(HANDLE thread) override {
+        if (resume == Resume::Real) return CMainDlg::ResumeWorker(thread);
+        if (resume == Resume::Hold) held.push_back(thread);
+        return resume == Resume::Hold;
+    }
+};
+
 class MainDlgInProcess : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -101,7 +132,7 @@ protected:
         AfxGetApp()->m_pMainWnd = nullptr;
     }
 
-    CMainDlg dialog;
+    TestMainDlg dialog;
     TestFolder temp{"inprocess"};
 };
 
@@ -217,4 +248,125 @@ TEST_F(MainDlgInProcess, RefusalBoxHasTheErrorIconAndTheProgramsName) {
     EXPECT_EQ(text, Wide("请先选择要压缩的文件夹!"));
     EXPECT_EQ(owner, dialog.m_hWnd);
     EXPECT_EQ(icon, ::LoadIconA(nullptr, IDI_ERROR));
+}
+
+namespace {
+
+void PressButton(HWND dialog, int id, Watch& watch) {
+    ASSERT_TRUE(PostAndAnswer(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), watch)) << "button " << id;
+}
+
+// Fields as a user leaves them: typed text, and the gzip box changed by
+// keyboard, which tells the window nothing.
+void TypeFields(HWND dialog, const std::string& folder, const std::string& archive) {
+    ::SetDlgItemTextA(dialog, IDC_FOLDER, folder.c_str());
+    ::SetDlgItemTextA(dialog, IDC_ARCHIVE, archive.c_str());
+    ::SendDlgItemMessageW(dialog, IDC_GZIP, BM_SETCHECK, BST_UNCHECKED, 0);
+}
+
+bool GzipChecked(HWND dialog) { return ::IsDlgButtonChecked(dialog, IDC_GZIP) == BST_CHECKED; }
+
+// Answers the main window's message box: its text, then OK.
+std::wstring AnswerBoxOf(HWND box) {
+    std::wstring text = WindowText(::GetDlgItem(box, 0xFFFF));
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(MainDlgInProcess, AboutAndIntegrationBoxesAreModalOverTheMainWindow) {
+    const std::pair<int, const char*> boxes[] = {{IDC_ABOUT, "关于 Torvan"}, {IDC_INTEGRATION, "与 Explorer 集成设定..."}};
+    for (const auto& box : boxes) {
+        HWND owner = nullptr;
+        BOOL mainEnabled = TRUE;
+        Watch watch{0, Wide(box.second), [&](HWND shown) {
+                        owner = ::GetWindow(shown, GW_OWNER);
+                        // Disabled, the main window takes no click: no second
+                        // box, no command, no exit while this one is up.
+                        mainEnabled = ::IsWindowEnabled(dialog.m_hWnd);
+                        ::PostMessageW(shown, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+                    }};
+        PressButton(dialog.m_hWnd, box.first, watch);
+        EXPECT_EQ(owner, dialog.m_hWnd) << box.second;
+        EXPECT_FALSE(mainEnabled) << box.second;
+        EXPECT_TRUE(WaitUntil([&] { return ::IsWindowEnabled(dialog.m_hWnd) != FALSE; })) << box.second;
+    }
+}
+
+TEST_F(MainDlgInProcess, TypedTextSurvivesBothBrowseButtonsAndADrop) {
+    temp.AddFile("picked.gz", "x");
+    temp.AddFile("dropped.dat", "x");
+    const std::string typedFolder = temp.Join("typed"), typedArchive = temp.Join("typed.gz");
+    HWND main = dialog.m_hWnd;
+
+    // A cancelled folder browser empties its own field, and only that one.
+    TypeFields(main, typedFolder, typedArchive);
+    Watch browseFolder{0, L"", [](HWND browser) { CancelDialog(browser); }};
+    PressButton(main, IDC_BROWSE_FOLDER, browseFolder);
+    EXPECT_EQ(GetText(main, IDC_FOLDER), "");
+    EXPECT_EQ(GetText(main, IDC_ARCHIVE), typedArchive);
+    EXPECT_FALSE(GzipChecked(main));
+
+    TypeFields(main, typedFolder, typedArchive);
+    Watch browseArchive{0, L"", [&](HWND open) { ConfirmSaveDialog(open, temp.Join("picked.gz")); }};
+    browseArchive.fileDialog = true;
+    PressButton(main, IDC_BROWSE_ARCHIVE, browseArchive);
+    EXPECT_EQ(GetText(main, IDC_ARCHIVE), temp.Join("picked.gz"));
+    EXPECT_EQ(GetText(main, IDC_FOLDER), typedFolder);
+    EXPECT_FALSE(GzipChecked(main));
+
+    TypeFields(main, typedFolder, typedArchive);
+    Watch destination{0, L"", [](HWND browser) { CancelDialog(browser); }};
+    HDROP drop = MakeDrop({temp.Join("dropped.dat")});
+    ASSERT_TRUE(PostAndAnswer(main, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), destination));
+    EXPECT_EQ(GetText(main, IDC_ARCHIVE), temp.Join("dropped.dat"));
+    EXPECT_EQ(GetText(main, IDC_FOLDER), typedFolder);
+    EXPECT_FALSE(GzipChecked(main));
+}
+
+TEST_F(MainDlgInProcess, ADropRefusedWhileBusyChangesNoField) {
+    temp.AddFiles("site", 2);
+    temp.AddFile("dropped.dat", "x");
+    dialog.resume = TestMainDlg::Resume::Hold;
+    ::SetDlgItemTextA(dialog.m_hWnd, IDC_FOLDER, temp.Join("site").c_str());
+    Watch save{0, Wide("另存为 - 请确定压缩后文件的存放位置及文件名："),
+               [&](HWND shown) { ConfirmSaveDialog(shown, temp.Join("site.dat.gz")); }};
+    PressButton(dialog.m_hWnd, IDOK, save);
+    ASSERT_EQ(dialog.held.size(), 1u);
+
+    TypeFields(dialog.m_hWnd, temp.Join("typed"), temp.Join("typed.gz"));
+    std::wstring refusal;
+    Watch box{0, ProgramName(), [&](HWND shown) { refusal = AnswerBoxOf(shown); }};
+    HDROP drop = MakeDrop({temp.Join("dropped.dat")});
+    ASSERT_TRUE(PostAndAnswer(dialog.m_hWnd, WM_DROPFILES, reinterpret_cast<WPARAM>(drop), box));
+    EXPECT_EQ(refusal, Wide("操作正在进行，请稍等..."));
+    EXPECT_EQ(GetText(dialog.m_hWnd, IDC_FOLDER), temp.Join("typed"));
+    EXPECT_EQ(GetText(dialog.m_hWnd, IDC_ARCHIVE), temp.Join("typed.gz"));
+    EXPECT_FALSE(GzipChecked(dialog.m_hWnd));
+}
+
+TEST_F(MainDlgInProcess, AWorkerThatCannotBeResumedEndsTheBusyState) {
+    temp.AddFiles("site", 2);
+    dialog.resume = TestMainDlg::Resume::Fail;
+    ::SetDlgItemTextA(dialog.m_hWnd, IDC_FOLDER, temp.Join("site").c_str());
+    std::wstring report;
+    Watch failing{0, Wide("另存为 - 请确定压缩后文件的存放位置及文件名："), [&](HWND save) {
+                      ConfirmSaveDialog(save, temp.Join("site.dat.gz"));
+                      HWND box = WaitForThreadDialog(::GetWindowThreadProcessId(save, nullptr), {ProgramName()});
+                      if (box) report = AnswerBoxOf(box);
+                  }};
+    PressButton(dialog.m_hWnd, IDOK, failing);
+    EXPECT_EQ(report, Wide("操作失败!"));
+    EXPECT_EQ(dialog.m_pProgressDlg, nullptr);
+
+    // Not busy any more: the next pack asks where to save, refused by nothing.
+    bool asked = false;
+    Watch next{0, Wide("另存为 - 请确定压缩后文件的存放位置及文件名："), [&](HWND save) {
+                   asked = true;
+                   CancelDialog(save);
+               }};
+    PressButton(dialog.m_hWnd, IDOK, next);
+    EXPECT_TRUE(asked);
+    EXPECT_FALSE(FileExists(temp.Join("site.dat.gz")));
 }

@@ -6,6 +6,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "Screenshot.h"
@@ -81,6 +83,52 @@ TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
     EXPECT_EQ(installation.Launches()[2], installation.ExpectedLaunch(longest));
 }
 
+// Whether two spellings of paths of any length lead to the same file.
+bool SameFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION info[2] = {};
+    const std::string* paths[2] = {&a, &b};
+    for (int i = 0; i < 2; ++i) {
+        HANDLE file = ::CreateFileW(LongPath(*paths[i]).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return false;
+        BOOL read = ::GetFileInformationByHandle(file, &info[i]);
+        ::CloseHandle(file);
+        if (!read) return false;
+    }
+    return info[0].dwVolumeSerialNumber == info[1].dwVolumeSerialNumber &&
+           info[0].nFileIndexHigh == info[1].nFileIndexHigh && info[0].nFileIndexLow == info[1].nFileIndexLow;
+}
+
+// The DLL in a folder 248 and 259 bytes deep: its own path passes MAX_PATH,
+// and in the deeper one so does the program's, which the system starts
+// only by its short spelling. Either way the program beside the DLL starts
+// on the whole selected path.
+TEST(InvokeCommand, ADllInADeepFolderStartsTheProgramBesideIt) {
+    TempFolder selection("deep");
+    std::string site = selection.AddFolder("site");
+    for (std::size_t depth : {248u, 259u}) {
+        Installation installation(Installation::StandIn(), depth);
+        ASSERT_EQ(installation.Path().size(), depth);
+        ASSERT_TRUE(installation.HasProgram()) << depth;
+        ASSERT_TRUE(installation.Dll().Loaded()) << depth;
+        Handler handler(installation.Dll());
+        ASSERT_TRUE(handler.Ready());
+        handler.Select({site});
+        EXPECT_EQ(handler.Invoke(102u), S_OK) << depth;
+        ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; })) << depth;
+        std::string line = installation.Launches()[0];
+        if (depth == 248) {
+            EXPECT_EQ(line, installation.ExpectedLaunch(site));
+            continue;
+        }
+        std::string tail = "\" \"" + site + "\"|" + std::to_string(SW_SHOW);
+        ASSERT_GT(line.size(), tail.size() + 1) << line;
+        EXPECT_EQ(line.substr(line.size() - tail.size()), tail);
+        std::string program = line.substr(1, line.size() - tail.size() - 1);
+        EXPECT_TRUE(SameFile(program, installation.Path() + "\\Torvan.exe")) << program;
+    }
+}
+
 TEST(InvokeCommand, OtherCommandsAreLeftToOtherHandlers) {
     Installation installation;
     ASSERT_TRUE(installation.HasProgram());
@@ -133,8 +181,8 @@ BOOL CALLBACK FindByTitle(HWND window, LPARAM lParam) {
 // With TORVAN_EXE set to the real program: it starts on the folder and asks
 // where to save the archive.
 TEST(InvokeCommand, TheRealProgramAsksWhereToSaveAFolder) {
-    const char* program = std::getenv("TORVAN_EXE");
-    if (!program || !*program) GTEST_SKIP() << "TORVAN_EXE is not set";
+    std::string program = Installation::Environment("TORVAN_EXE");
+    if (program.empty()) GTEST_SKIP() << "TORVAN_EXE is not set";
     Installation installation(program);
     ASSERT_TRUE(installation.HasProgram()) << program;
     Handler handler(installation.Dll());

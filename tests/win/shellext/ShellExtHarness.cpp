@@ -2,8 +2,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 #include "TorvanExt_h.h"
 
@@ -153,7 +154,7 @@ std::string TempFolder::AddFile(const std::string& utf8Name) {
 
 DllCopy::DllCopy(const std::string& folder) {
     m_path = folder + "\\TorvanExt.dll";
-    if (::CopyFileW(BuiltDll().c_str(), Wide(m_path).c_str(), FALSE)) m_module = ::LoadLibraryA(m_path.c_str());
+    if (::CopyFileW(BuiltDll().c_str(), Wide(m_path).c_str(), FALSE)) m_module = ::LoadLibraryW(Wide(m_path).c_str());
 }
 
 DllCopy::~DllCopy() {
@@ -189,27 +190,60 @@ HRESULT DllCopy::Create(REFCLSID clsid, REFIID iid, void** out) {
     return hr;
 }
 
-Installation::Installation(const std::string& program) : m_folder("工具乗") {
-    if (!program.empty())
-        m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(m_folder.Join("Torvan.exe")).c_str(), FALSE);
-    m_dll.reset(new DllCopy(m_folder.Path()));
+std::wstring LongPath(const std::string& ansiPath) { return L"\\\\?\\" + Wide(ansiPath); }
+
+// Nested folders below `base` that make a folder exactly `bytes` long.
+static std::string DeepFolder(const std::string& base, std::size_t bytes) {
+    std::string path = base;
+    while (path.size() < bytes) {
+        std::size_t remaining = bytes - path.size();
+        std::size_t segment = std::min<std::size_t>(remaining - 1, 100);
+        if (remaining - 1 - segment == 1) --segment;  // leave room for one more name
+        path += "\\" + std::string(segment, 'd');
+        ::CreateDirectoryW(LongPath(path).c_str(), nullptr);
+    }
+    return path;
 }
 
-std::string Installation::StandIn() {
-    const char* path = std::getenv("TORVAN_STANDIN");
-    return path ? path : "";
+Installation::Installation(const std::string& program, std::size_t depth)
+    : m_folder("工具乗"), m_path(depth ? DeepFolder(m_folder.Path(), depth) : m_folder.Path()) {
+    if (!program.empty())
+        m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(Join("Torvan.exe")).c_str(), FALSE);
+    m_dll.reset(new DllCopy(m_path));
+}
+
+Installation::~Installation() {
+    m_dll.reset();
+    for (const char* name : {"Torvan.exe", "TorvanExt.dll", "launches.txt"})
+        ::DeleteFileW(LongPath(Join(name)).c_str());
+    for (std::string path = m_path; path.size() > m_folder.Path().size(); path.erase(path.rfind('\\')))
+        ::RemoveDirectoryW(LongPath(path).c_str());
+}
+
+std::string Installation::Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
 }
 
 std::vector<std::string> Installation::Launches() const {
     std::vector<std::string> lines;
-    std::ifstream in(m_folder.Join("launches.txt"), std::ios::binary);
+    std::FILE* in = ::_wfopen(Wide(Join("launches.txt")).c_str(), L"rb");
+    if (!in) return lines;
     std::string line;
-    while (std::getline(in, line)) lines.push_back(line);
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+        } else {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    std::fclose(in);
     return lines;
 }
 
 std::string Installation::ExpectedLaunch(const std::string& path) const {
-    return "\"" + m_folder.Path() + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
+    return "\"" + m_path + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
 }
 
 // Absolute item lists of the paths, all or none; the caller frees them.

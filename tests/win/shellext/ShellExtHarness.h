@@ -80,22 +80,35 @@ private:
     HMODULE m_module = nullptr;
 };
 
-// A folder whose name ends in a character with the trail byte 0x5C, holding
-// a private TorvanExt.dll and, unless told otherwise, the stand-in as
-// Torvan.exe (TORVAN_STANDIN), which records each start in launches.txt.
+// The spelling that lifts MAX_PATH from the wide file API.
+std::wstring LongPath(const std::string& ansiPath);
+
+// A folder whose name ends in a character with the trail byte 0x5C (or a
+// folder `depth` bytes long below it), holding a private TorvanExt.dll and,
+// unless told otherwise, the stand-in as Torvan.exe (TORVAN_STANDIN), which
+// records each start as a line of launches.txt.
 class Installation {
 public:
-    explicit Installation(const std::string& program = StandIn());
-    const TempFolder& Folder() const { return m_folder; }
+    explicit Installation(const std::string& program = StandIn(), std::size_t depth = 0);
+    // The shell's removal stops at MAX_PATH: a deep folder goes here.
+    ~Installation();
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+    const std::string& Path() const { return m_path; }
     DllCopy& Dll() { return *m_dll; }
     bool HasProgram() const { return m_hasProgram; }
     std::vector<std::string> Launches() const;
     // The line the stand-in records when started on `path`.
     std::string ExpectedLaunch(const std::string& path) const;
-    static std::string StandIn();
+
+    static std::string Environment(const char* name);
+    static std::string StandIn() { return Environment("TORVAN_STANDIN"); }
 
 private:
+    std::string Join(const char* name) const { return m_path + "\\" + name; }
+
     TempFolder m_folder;
+    std::string m_path;
     std::unique_ptr<DllCopy> m_dll;
     bool m_hasProgram = false;
 };

@@ -8,10 +8,11 @@
 #include <string>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-    char self[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::string log = self;
-    log = log.substr(0, log.find_last_of('\\') + 1) + "launches.txt";
+    // Wide, because a test may install the stand-in deeper than MAX_PATH.
+    wchar_t self[1024] = {};
+    ::GetModuleFileNameW(nullptr, self, 1024);
+    std::wstring log = self;
+    log = log.substr(0, log.find_last_of(L'\\') + 1) + L"launches.txt";
 
     STARTUPINFOA startup = {sizeof startup};
     ::GetStartupInfoA(&startup);
@@ -19,7 +20,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     std::string line = std::string(::GetCommandLineA()) + "|" + std::to_string(show) + "\n";
 
     // One write of the whole line, so a reader never sees half of it.
-    std::FILE* out = std::fopen(log.c_str(), "ab");
+    std::FILE* out = ::_wfopen(log.c_str(), L"ab");
     if (!out) return 1;
     bool ok = std::fwrite(line.data(), 1, line.size(), out) == line.size();
     return (std::fclose(out) == 0 && ok) ? 0 : 1;
