@@ -20,6 +20,9 @@
 !define SPARSE_REGISTERED_VALUE "SparsePackage"
 !define CERTIFICATE_IMPORTED_VALUE "SparseCertificate"
 !define SHCNE_ASSOCCHANGED 0x08000000
+; Takes the certificate of the installed TorvanShell.cer out of TrustedPeople.
+!define REMOVE_CERTIFICATE "$$c = New-Object Security.Cryptography.X509Certificates.X509Certificate2 \
+  '$INSTDIR\${SPARSE_CERTIFICATE}'; Remove-Item ('Cert:\LocalMachine\TrustedPeople\' + $$c.Thumbprint)"
 
 !define TEXT_WIN11_MENU "正在 Windows 11 的右键菜单中登记 Torvan……"
 !define TEXT_WIN11_MENU_FAILED "无法在 Windows 11 的右键菜单中登记 Torvan，已改用“显示更多选项”中的经典菜单项。"
@@ -85,6 +88,13 @@ Function InstallSparsePackage
   SetOutPath "$INSTDIR"
   File "${DIST}/${SPARSE_PACKAGE}"
 !ifdef SPARSE_SELF_SIGNED
+  ; Each build signs with a certificate of its own: the one an earlier
+  ; installation here trusted goes before the new one comes.
+  ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "${CERTIFICATE_IMPORTED_VALUE}"
+  ${If} $0 == 1
+  ${AndIf} ${FileExists} "$INSTDIR\${SPARSE_CERTIFICATE}"
+    !insertmacro PowerShell "" "${REMOVE_CERTIFICATE}" $0
+  ${EndIf}
   File "${DIST}/${SPARSE_CERTIFICATE}"
   !insertmacro PowerShell "" "Import-Certificate -FilePath '$INSTDIR\${SPARSE_CERTIFICATE}' \
     -CertStoreLocation Cert:\LocalMachine\TrustedPeople | Out-Null" $0
@@ -147,8 +157,7 @@ Function un.UninstallExplorerMenu
   ${EndIf}
   ReadRegDWORD $0 HKLM "${UNINSTALL_KEY}" "${CERTIFICATE_IMPORTED_VALUE}"
   ${If} $0 == 1
-    !insertmacro PowerShell "un." "$$c = New-Object Security.Cryptography.X509Certificates.X509Certificate2 \
-      '$INSTDIR\${SPARSE_CERTIFICATE}'; Remove-Item ('Cert:\LocalMachine\TrustedPeople\' + $$c.Thumbprint)" $1
+    !insertmacro PowerShell "un." "${REMOVE_CERTIFICATE}" $1
   ${EndIf}
   Delete "$INSTDIR\${SPARSE_PACKAGE}"
   Delete "$INSTDIR\${SPARSE_CERTIFICATE}"

@@ -73,6 +73,10 @@ calls | grep -F "Import-Certificate -FilePath '$FOLDER\\TorvanShell.cer'" |
 calls | grep -qF "Add-AppxPackage -Path '$FOLDER\\TorvanShell.msix' -ExternalLocation '$FOLDER'" &&
   pass "Windows 11: package registered with the install folder" || fail "Windows 11: no registration: $(calls)"
 cmp -s "$UNIX_FOLDER/TorvanShell.msix" dist/TorvanShell.msix || fail "Windows 11: the installed package differs"
+# Again in place: the certificate trusted before goes first.
+TORVAN_POWERSHELL_EXIT=0 install "$scratch/setup-win11.exe" || fail "the Windows 11 installer failed in place"
+calls | head -1 | grep -q "TrustedPeople.*Thumbprint" && pass "in place: the earlier certificate removed first" ||
+  fail "in place: the earlier certificate was not removed first: $(calls)"
 TORVAN_POWERSHELL_EXIT=0 uninstall
 calls | grep -q "Remove-AppxPackage.*dll present" && pass "uninstall: package removed before the DLL" ||
   fail "uninstall: package not removed before the DLL: $(calls)"
