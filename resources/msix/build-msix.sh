@@ -21,7 +21,10 @@ fail() { echo "build-msix: $*" >&2; exit 1; }
 PUBLISHER="$(sed -n 's/.*<Identity [^>]*Publisher="\([^"]*\)".*/\1/p' "$HERE/AppxManifest.xml.in")"
 CLSID="$(sed -n 's/.*TORVANCOMMAND_CLSID_TEXT "{\([0-9A-Fa-f-]*\)}".*/\1/p' "$ROOT/resources/TorvanCommandClsid.h")"
 [ -n "$PUBLISHER" ] && [ -n "$CLSID" ] || fail "cannot read the Publisher or the class identifier"
-[[ "$VERSION" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "VERSION '$VERSION' is not four dotted numbers"
+# A package version is four numbers of 16 bits each.
+[[ "$VERSION" =~ ^[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}$ ]] || fail "VERSION '$VERSION' is not four dotted numbers"
+IFS=. read -ra parts <<<"$VERSION"
+for part in "${parts[@]}"; do [ "$((10#$part))" -le 65535 ] || fail "VERSION '$VERSION': $part is above 65535"; done
 
 # Debian bookworm's osslsigncode 2.5 knows no MSIX; 2.9 is the one checked here.
 command -v osslsigncode >/dev/null || fail "osslsigncode is not installed"
