@@ -36,4 +36,5 @@ for arch in win32 win64; do
   rm -rf "$stage"
   echo "package: $zip_file"
 done
+bash resources/msix/build-msix.sh "$DIST"
 bash resources/installer/build.sh "$DIST"

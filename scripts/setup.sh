@@ -33,6 +33,21 @@ ensure_locale() {
   fi
 }
 
+# Signing the Windows 11 package needs osslsigncode 2.9 or later, which
+# Debian 12 has in bookworm-backports only; its own 2.5 cannot sign MSIX.
+ensure_signer() {
+  if osslsigncode --version 2>/dev/null | head -1 | grep -qE '^osslsigncode (2\.(9|[1-9][0-9])|[3-9])'; then
+    return
+  fi
+  echo "setup: installing osslsigncode from bookworm-backports"
+  echo "deb http://deb.debian.org/debian bookworm-backports main" |
+    $SUDO tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
+    -t bookworm-backports osslsigncode openssl >/dev/null
+}
+ensure_signer
+
 if [ ${#missing[@]} -eq 0 ]; then
   ensure_locale
   echo "setup: all packages present"

@@ -10,10 +10,18 @@
 #include "PackMenuClsid.h"
 #include "Registrar.h"
 #include "Text.h"
+#include "TorvanCommand.h"
 #include "TypeLibrary.h"
 #include "TorvanExt/resource.h"
 
 ComModule g_Module;
+
+// PackMenu for the classic menu; TorvanCommand for Windows 11's first level,
+// which Explorer finds through the sparse package, never through the registry.
+static const ComClass kClasses[] = {
+    {&CLSID_PackMenu, CPackMenu::CreateInstance},
+    {&CLSID_TorvanCommand, CTorvanCommand::CreateInstance},
+};
 
 namespace {
 
@@ -28,7 +36,7 @@ torvan::ScriptReplacements Identifiers() {
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
-        g_Module.Init(instance, CLSID_PackMenu, CPackMenu::CreateInstance);
+        g_Module.Init(instance, kClasses, sizeof kClasses / sizeof kClasses[0]);
         ::DisableThreadLibraryCalls(instance);
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded by FreeLibrary; at process exit the other DLLs may be gone.

@@ -28,6 +28,14 @@ const char* MenuItemText(MenuItem item) {
     return "";
 }
 
+std::string MenuItemTitle(MenuItem item) {
+    std::string text = MenuItemText(item);
+    std::size_t open = text.find("(&");
+    std::size_t close = open == std::string::npos ? open : text.find(')', open);
+    if (close != std::string::npos) text.erase(open, close - open + 1);
+    return text;
+}
+
 std::size_t FindLastCharacter(const std::string& text, char wanted, LeadBytePredicate isLeadByte) {
     std::size_t found = std::string::npos;
     for (std::size_t i = 0; i < text.size(); ++i) {

@@ -25,6 +25,10 @@ constexpr char kVerb[] = "Torvan.";
 // The item texts, UTF-8.
 const char* MenuItemText(MenuItem item);
 
+// The same texts without their access key ("(&Z)"), for menus that draw
+// their own: Windows 11's first-level menu shows an access key as typed.
+std::string MenuItemTitle(MenuItem item);
+
 // What GetFileAttributes said about the selected path.
 struct PathAttributes {
     bool readable;   // false: INVALID_FILE_ATTRIBUTES (no path, or gone)

@@ -6,28 +6,35 @@ ComModule::ComModule() { ::InitializeCriticalSection(&m_moduleLock); }
 
 ComModule::~ComModule() { ::DeleteCriticalSection(&m_moduleLock); }
 
-void ComModule::Init(HINSTANCE instance, const CLSID& clsid, CreateInstanceFunction create) {
+void ComModule::Init(HINSTANCE instance, const ComClass* classes, size_t count) {
     m_instance = instance;
-    m_clsid = clsid;
-    m_create = create;
+    m_classes = classes;
+    m_classCount = count < kMaxClasses ? count : kMaxClasses;
     m_lockCount = 0;
 }
 
 void ComModule::Term() {
+    CClassFactory* factories[kMaxClasses] = {};
     ::EnterCriticalSection(&m_moduleLock);
-    CClassFactory* factory = m_factory;
-    m_factory = nullptr;
+    for (size_t i = 0; i < kMaxClasses; ++i) {
+        factories[i] = m_factories[i];
+        m_factories[i] = nullptr;
+    }
     ::LeaveCriticalSection(&m_moduleLock);
-    if (factory) factory->Release();
+    for (CClassFactory* factory : factories)
+        if (factory) factory->Release();
 }
 
 HRESULT ComModule::GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    if (!IsEqualCLSID(clsid, m_clsid) || !m_create) return CLASS_E_CLASSNOTAVAILABLE;
+    size_t index = 0;
+    while (index < m_classCount && !IsEqualCLSID(clsid, *m_classes[index].clsid)) ++index;
+    if (index == m_classCount || !m_classes[index].create) return CLASS_E_CLASSNOTAVAILABLE;
     ::EnterCriticalSection(&m_moduleLock);
-    if (!m_factory) m_factory = CClassFactory::Create(*this, m_create);
-    HRESULT hr = m_factory ? m_factory->QueryInterface(iid, out) : E_OUTOFMEMORY;
+    CClassFactory*& factory = m_factories[index];
+    if (!factory) factory = CClassFactory::Create(*this, m_classes[index].create);
+    HRESULT hr = factory ? factory->QueryInterface(iid, out) : E_OUTOFMEMORY;
     ::LeaveCriticalSection(&m_moduleLock);
     return hr;
 }

@@ -1,7 +1,7 @@
-// The module of an in-process server with one class: its instance handle
-// (every resource is loaded from it), the lock count that decides when the
-// DLL may be unloaded, and the one class factory, made on first request and
-// kept until the module ends.
+// The module of an in-process server with a few classes: its instance
+// handle (every resource is loaded from it), the lock count that decides when
+// the DLL may be unloaded, and one class factory per class, made on first
+// request and kept until the module ends.
 //
 // The lock count counts live objects, outside references to the factory and
 // outstanding IClassFactory::LockServer(TRUE) calls. Any thread may reach
@@ -17,6 +17,12 @@ using CreateInstanceFunction = HRESULT (*)(IUnknown* outer, REFIID iid, void** o
 
 class CClassFactory;
 
+// One class the module serves.
+struct ComClass {
+    const CLSID* clsid;
+    CreateInstanceFunction create;
+};
+
 class ComModule {
 public:
     ComModule();
@@ -24,8 +30,12 @@ public:
     ComModule(const ComModule&) = delete;
     ComModule& operator=(const ComModule&) = delete;
 
-    // From DllMain's process attach and detach.
-    void Init(HINSTANCE instance, const CLSID& clsid, CreateInstanceFunction create);
+    // The most classes one module serves.
+    static constexpr size_t kMaxClasses = 4;
+
+    // From DllMain's process attach and detach. `classes` must outlive the
+    // module; classes beyond kMaxClasses are not served.
+    void Init(HINSTANCE instance, const ComClass* classes, size_t count);
     void Term();
 
     HINSTANCE Instance() const { return m_instance; }
@@ -34,8 +44,8 @@ public:
     LONG Unlock() { return ::InterlockedDecrement(&m_lockCount); }
     LONG LockCount() const { return m_lockCount; }
 
-    // DllGetClassObject: the kept factory for the module's CLSID, asked for
-    // `iid`; CLASS_E_CLASSNOTAVAILABLE for any other CLSID.
+    // DllGetClassObject: the kept factory for one of the module's classes,
+    // asked for `iid`; CLASS_E_CLASSNOTAVAILABLE for any other CLSID.
     HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
     // DllCanUnloadNow: S_OK once nothing holds the module, else S_FALSE.
     HRESULT CanUnloadNow() const { return m_lockCount == 0 ? S_OK : S_FALSE; }
@@ -45,9 +55,9 @@ public:
 
 private:
     HINSTANCE m_instance = nullptr;
-    CLSID m_clsid = {};
-    CreateInstanceFunction m_create = nullptr;
+    const ComClass* m_classes = nullptr;
+    size_t m_classCount = 0;
     volatile LONG m_lockCount = 0;
-    CClassFactory* m_factory = nullptr;  // holds the module's own reference
+    CClassFactory* m_factories[kMaxClasses] = {};  // each holds the module's own reference
     CRITICAL_SECTION m_moduleLock;
 };

@@ -5,5 +5,6 @@
 #define IDR_PACKMENU 101     // REGISTRY: the registrar script
 #define IDS_HELP_TEXT 101    // the menu item's help text
 #define IDB_MENU_ITEM 202    // the menu item's 12 x 12 picture
+#define IDI_COMMAND 203      // the same picture as an icon, for Windows 11's menu
 #define IDR_TYPELIB 1        // TYPELIB, generated from TorvanExt.idl
 #define IDR_VERSION 1        // VERSIONINFO

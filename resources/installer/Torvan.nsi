@@ -44,6 +44,7 @@ SetCompressor /SOLID lzma
 
 !include "Binaries.nsh"
 !include "ShellMenu.nsh"
+!include "Win11Menu.nsh"
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -189,7 +190,7 @@ Section
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\Torvan.exe"
 
   Call RegisterExtension
-  Call InstallShellMenu
+  Call InstallExplorerMenu
 
   ${If} ${RebootFlag}
     DetailPrint "${TEXT_OLD_LIBRARY_AT_RESTART}"
@@ -204,7 +205,7 @@ FunctionEnd
 
 Section Uninstall
   SetShellVarContext all
-  Call un.UninstallShellMenu
+  Call un.UninstallExplorerMenu
   ClearErrors
   UnRegDLL "$INSTDIR\TorvanExt.dll"
   ${If} ${Errors}

@@ -9,7 +9,7 @@ set -euo pipefail
 HERE="$(cd "$(dirname "$0")" && pwd)"
 ROOT="$(cd "$HERE/../.." && pwd)"
 VERSION="$(cat "$ROOT/VERSION")"
-DIST="${1:-$ROOT/dist}"
+DIST="$(cd "${1:-$ROOT/dist}" && pwd)"  # absolute: makensis works in this folder
 
 for arch in win64 win32; do
   zip_file="$DIST/Torvan-$VERSION-$arch.zip"
@@ -22,7 +22,7 @@ for arch in win64 win32; do
   unzip -q "$zip_file" -d "$stage"
   out="$DIST/Torvan-$VERSION-setup-$arch.exe"
   makensis -V2 -INPUTCHARSET UTF8 -DARCH="$arch" -DSTAGE="$stage" -DICON="$icon" \
-           -DOUTFILE="$out" "$HERE/Torvan.nsi"
+           -DOUTFILE="$out" -DDIST="$DIST" "$HERE/Torvan.nsi"
   rm -rf "$stage"
   echo "installer: $out"
 done

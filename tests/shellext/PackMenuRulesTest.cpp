@@ -104,3 +104,9 @@ TEST(PackMenuRules, TheLongestPathsMakeAWholeCommandAndLongerOnesNone) {
     EXPECT_FALSE(torvan::ProgramPathStartable(std::string(249, 'd') + "\\TorvanExt.dll", Gbk));
     EXPECT_FALSE(torvan::ProgramPathStartable(torvan::kDllFileName, Gbk));
 }
+
+TEST(PackMenuRules, TitlesAreTheItemTextsWithoutTheirAccessKeys) {
+    EXPECT_EQ(torvan::MenuItemTitle(MenuItem::Pack), "添加到 Torvan 压缩文件....");
+    EXPECT_EQ(torvan::MenuItemTitle(MenuItem::Unpack), "用 Torvan 解压此文件到...");
+    EXPECT_EQ(torvan::MenuItemTitle(MenuItem::None), "");
+}

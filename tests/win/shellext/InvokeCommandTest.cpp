@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 #include "Screenshot.h"
 #include "ShellExtHarness.h"
@@ -17,76 +16,6 @@
 using namespace shellext_test;
 
 namespace {
-
-std::string Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-// The spelling that lifts MAX_PATH from the wide file API.
-std::wstring LongPath(const std::string& path) { return L"\\\\?\\" + Wide(path); }
-
-// Nested folders below `base` that make a folder exactly `bytes` long.
-std::string DeepFolder(const std::string& base, std::size_t bytes) {
-    std::string path = base;
-    while (path.size() < bytes) {
-        std::size_t remaining = bytes - path.size();
-        std::size_t segment = std::min<std::size_t>(remaining - 1, 100);
-        if (remaining - 1 - segment == 1) --segment;  // leave room for one more name
-        path += "\\" + std::string(segment, 'd');
-        ::CreateDirectoryW(LongPath(path).c_str(), nullptr);
-    }
-    return path;
-}
-
-// A folder whose name ends in a character with the trail byte 0x5C (or a
-// folder `depth` bytes long below it), holding a private TorvanExt.dll and,
-// unless told otherwise, the stand-in as Torvan.exe.
-class Installation {
-public:
-    explicit Installation(const std::string& program = Environment("TORVAN_STANDIN"), std::size_t depth = 0)
-        : m_folder("工具乗"), m_path(depth ? DeepFolder(m_folder.Path(), depth) : m_folder.Path()) {
-        if (!program.empty())
-            m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(Join("Torvan.exe")).c_str(), FALSE);
-        m_dll.reset(new DllCopy(m_path));
-    }
-    // The shell's removal stops at MAX_PATH: a deep folder goes here.
-    ~Installation() {
-        m_dll.reset();
-        for (const char* name : {"Torvan.exe", "TorvanExt.dll", "launches.txt"})
-            ::DeleteFileW(LongPath(Join(name)).c_str());
-        for (std::string path = m_path; path.size() > m_folder.Path().size(); path.erase(path.rfind('\\')))
-            ::RemoveDirectoryW(LongPath(path).c_str());
-    }
-    const std::string& Path() const { return m_path; }
-    DllCopy& Dll() { return *m_dll; }
-    bool HasProgram() const { return m_hasProgram; }
-
-    std::vector<std::string> Launches() const {
-        std::vector<std::string> lines;
-        std::FILE* in = ::_wfopen(Wide(Join("launches.txt")).c_str(), L"rb");
-        if (!in) return lines;
-        std::string line;
-        for (int c; (c = std::fgetc(in)) != EOF;) {
-            if (c != '\n') {
-                line += static_cast<char>(c);
-            } else {
-                lines.push_back(line);
-                line.clear();
-            }
-        }
-        std::fclose(in);
-        return lines;
-    }
-
-private:
-    std::string Join(const char* name) const { return m_path + "\\" + name; }
-
-    TempFolder m_folder;
-    std::string m_path;
-    std::unique_ptr<DllCopy> m_dll;
-    bool m_hasProgram = false;
-};
 
 class Handler {
 public:
@@ -123,10 +52,6 @@ private:
     IContextMenu* m_menu = nullptr;
 };
 
-std::string ExpectedLaunch(const Installation& installation, const std::string& path) {
-    return "\"" + installation.Path() + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
-}
-
 }  // namespace
 
 TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
@@ -141,12 +66,12 @@ TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
 
     EXPECT_EQ(handler.Invoke(102u), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; }));
-    EXPECT_EQ(installation.Launches()[0], ExpectedLaunch(installation, site));
+    EXPECT_EQ(installation.Launches()[0], installation.ExpectedLaunch(site));
 
     // By verb, as a caller that knows the verb asks for it.
     EXPECT_EQ(handler.Invoke("Torvan."), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 2; }));
-    EXPECT_EQ(installation.Launches()[1], ExpectedLaunch(installation, site));
+    EXPECT_EQ(installation.Launches()[1], installation.ExpectedLaunch(site));
 
     // The longest path a selection can have reaches Torvan whole.
     std::string name = std::string(259 - selection.Path().size() - 1 - 4, 'y') + ".dat";
@@ -155,7 +80,7 @@ TEST(InvokeCommand, StartsTheProgramBesideTheDllOnTheFirstPath) {
     handler.Select({longest});
     EXPECT_EQ(handler.Invoke(102u), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 3; }));
-    EXPECT_EQ(installation.Launches()[2], ExpectedLaunch(installation, longest));
+    EXPECT_EQ(installation.Launches()[2], installation.ExpectedLaunch(longest));
 }
 
 bool Wine32() {
@@ -169,7 +94,7 @@ bool Wine32() {
 TEST(InvokeCommand, ADllInADeepFolderStartsTheProgramBesideIt) {
     TempFolder selection("deep");
     std::string site = selection.AddFolder("site");
-    Installation deep(Environment("TORVAN_STANDIN"), 248), deepest(Environment("TORVAN_STANDIN"), 259);
+    Installation deep(Installation::StandIn(), 248), deepest(Installation::StandIn(), 259);
     ASSERT_EQ(deep.Path().size(), 248u);
     ASSERT_EQ(deepest.Path().size(), 259u);
     for (Installation* each : {&deep, &deepest}) {
@@ -190,7 +115,7 @@ TEST(InvokeCommand, ADllInADeepFolderStartsTheProgramBesideIt) {
         ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; })) << depth;
         std::string line = installation.Launches()[0];
         if (depth == 248) {
-            EXPECT_EQ(line, ExpectedLaunch(installation, site));
+            EXPECT_EQ(line, installation.ExpectedLaunch(site));
             continue;
         }
         // Named by its short spelling, the program beside the DLL (the one
@@ -215,7 +140,7 @@ TEST(InvokeCommand, OtherCommandsAreLeftToOtherHandlers) {
     // Only this one starts the program: its line is the only one.
     EXPECT_EQ(handler.Invoke(102u), S_OK);
     ASSERT_TRUE(PumpUntil([&] { return installation.Launches().size() == 1; }));
-    EXPECT_EQ(installation.Launches()[0], ExpectedLaunch(installation, archive));
+    EXPECT_EQ(installation.Launches()[0], installation.ExpectedLaunch(archive));
 }
 
 TEST(InvokeCommand, NothingSelectedOrNoProgramIsAFailure) {
@@ -253,7 +178,7 @@ BOOL CALLBACK FindByTitle(HWND window, LPARAM lParam) {
 // With TORVAN_EXE set to the real program: it starts on the folder and asks
 // where to save the archive.
 TEST(InvokeCommand, TheRealProgramAsksWhereToSaveAFolder) {
-    std::string program = Environment("TORVAN_EXE");
+    std::string program = Installation::Environment("TORVAN_EXE");
     if (program.empty()) GTEST_SKIP() << "TORVAN_EXE is not set";
     Installation installation(program);
     ASSERT_TRUE(installation.HasProgram()) << program;

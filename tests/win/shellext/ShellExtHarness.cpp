@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 #include "TorvanExt_h.h"
@@ -159,10 +161,12 @@ DllCopy::~DllCopy() {
     if (m_module) ::FreeLibrary(m_module);
 }
 
-HRESULT DllCopy::GetClassObject(REFIID iid, void** out) {
+HRESULT DllCopy::GetClassObject(REFIID iid, void** out) { return GetClassObject(CLSID_PackMenu, iid, out); }
+
+HRESULT DllCopy::GetClassObject(REFCLSID clsid, REFIID iid, void** out) {
     using Export = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
     auto get = reinterpret_cast<Export>(::GetProcAddress(m_module, "DllGetClassObject"));
-    return get ? get(CLSID_PackMenu, iid, out) : E_FAIL;
+    return get ? get(clsid, iid, out) : E_FAIL;
 }
 
 static HRESULT CallExport(HMODULE module, const char* name) {
@@ -175,30 +179,112 @@ HRESULT DllCopy::CanUnloadNow() { return CallExport(m_module, "DllCanUnloadNow")
 HRESULT DllCopy::Register() { return CallExport(m_module, "DllRegisterServer"); }
 HRESULT DllCopy::Unregister() { return CallExport(m_module, "DllUnregisterServer"); }
 
-HRESULT DllCopy::Create(REFIID iid, void** out) {
+HRESULT DllCopy::Create(REFIID iid, void** out) { return Create(CLSID_PackMenu, iid, out); }
+
+HRESULT DllCopy::Create(REFCLSID clsid, REFIID iid, void** out) {
     IClassFactory* factory = nullptr;
-    HRESULT hr = GetClassObject(IID_IClassFactory, reinterpret_cast<void**>(&factory));
+    HRESULT hr = GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
     if (FAILED(hr)) return hr;
     hr = factory->CreateInstance(nullptr, iid, out);
     factory->Release();
     return hr;
 }
 
-IDataObject* ShellDataObject(const std::vector<std::string>& ansiPaths) {
-    if (ansiPaths.empty()) return nullptr;
-    IShellFolder* desktop = nullptr;
-    if (FAILED(::SHGetDesktopFolder(&desktop))) return nullptr;
+std::wstring LongPath(const std::string& ansiPath) { return L"\\\\?\\" + Wide(ansiPath); }
+
+// Nested folders below `base` that make a folder exactly `bytes` long.
+static std::string DeepFolder(const std::string& base, std::size_t bytes) {
+    std::string path = base;
+    while (path.size() < bytes) {
+        std::size_t remaining = bytes - path.size();
+        std::size_t segment = std::min<std::size_t>(remaining - 1, 100);
+        if (remaining - 1 - segment == 1) --segment;  // leave room for one more name
+        path += "\\" + std::string(segment, 'd');
+        ::CreateDirectoryW(LongPath(path).c_str(), nullptr);
+    }
+    return path;
+}
+
+Installation::Installation(const std::string& program, std::size_t depth)
+    : m_folder("工具乗"), m_path(depth ? DeepFolder(m_folder.Path(), depth) : m_folder.Path()) {
+    if (!program.empty())
+        m_hasProgram = ::CopyFileW(Wide(program).c_str(), Wide(Join("Torvan.exe")).c_str(), FALSE);
+    m_dll.reset(new DllCopy(m_path));
+}
+
+Installation::~Installation() {
+    m_dll.reset();
+    for (const char* name : {"Torvan.exe", "TorvanExt.dll", "launches.txt"})
+        ::DeleteFileW(LongPath(Join(name)).c_str());
+    for (std::string path = m_path; path.size() > m_folder.Path().size(); path.erase(path.rfind('\\')))
+        ::RemoveDirectoryW(LongPath(path).c_str());
+}
+
+std::string Installation::Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::vector<std::string> Installation::Launches() const {
+    std::vector<std::string> lines;
+    std::FILE* in = ::_wfopen(Wide(Join("launches.txt")).c_str(), L"rb");
+    if (!in) return lines;
+    std::string line;
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+        } else {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    std::fclose(in);
+    return lines;
+}
+
+std::string Installation::ExpectedLaunch(const std::string& path) const {
+    return "\"" + m_path + "\\Torvan.exe\" \"" + path + "\"|" + std::to_string(SW_SHOW);
+}
+
+// Absolute item lists of the paths, all or none; the caller frees them.
+static std::vector<LPITEMIDLIST> ParsePaths(const std::vector<std::string>& ansiPaths) {
     std::vector<LPITEMIDLIST> absolute;
+    IShellFolder* desktop = nullptr;
+    if (FAILED(::SHGetDesktopFolder(&desktop))) return absolute;
     for (const auto& path : ansiPaths) {
         std::wstring name = Wide(path);
         LPITEMIDLIST item = nullptr;
         if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, &name[0], nullptr, &item, nullptr)))
             absolute.push_back(item);
     }
+    desktop->Release();
+    if (absolute.size() != ansiPaths.size()) {
+        for (LPITEMIDLIST item : absolute) ::CoTaskMemFree(item);
+        absolute.clear();
+    }
+    return absolute;
+}
+
+IShellItemArray* ShellItems(const std::vector<std::string>& ansiPaths) {
+    std::vector<LPITEMIDLIST> absolute = ParsePaths(ansiPaths);
+    if (absolute.empty()) return nullptr;
+    // Looked up, because the build declares the Windows XP interface only.
+    using Create = HRESULT(WINAPI*)(UINT, PCIDLIST_ABSOLUTE_ARRAY, IShellItemArray**);
+    auto create = reinterpret_cast<Create>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"shell32.dll"), "SHCreateShellItemArrayFromIDLists")));
+    IShellItemArray* items = nullptr;
+    std::vector<LPCITEMIDLIST> lists(absolute.begin(), absolute.end());
+    if (!create || FAILED(create(static_cast<UINT>(lists.size()), lists.data(), &items))) items = nullptr;
+    for (LPITEMIDLIST item : absolute) ::CoTaskMemFree(item);
+    return items;
+}
+
+IDataObject* ShellDataObject(const std::vector<std::string>& ansiPaths) {
+    std::vector<LPITEMIDLIST> absolute = ParsePaths(ansiPaths);
+    if (absolute.empty()) return nullptr;
     IDataObject* data = nullptr;
     IShellFolder* parent = nullptr;
-    if (absolute.size() == ansiPaths.size() &&
-        SUCCEEDED(::SHBindToParent(absolute[0], IID_IShellFolder, reinterpret_cast<void**>(&parent), nullptr))) {
+    if (SUCCEEDED(::SHBindToParent(absolute[0], IID_IShellFolder, reinterpret_cast<void**>(&parent), nullptr))) {
         std::vector<LPCITEMIDLIST> children;
         for (LPITEMIDLIST item : absolute) children.push_back(::ILFindLastID(item));
         parent->GetUIObjectOf(nullptr, static_cast<UINT>(children.size()), children.data(), IID_IDataObject,
@@ -206,7 +292,6 @@ IDataObject* ShellDataObject(const std::vector<std::string>& ansiPaths) {
         parent->Release();
     }
     for (LPITEMIDLIST item : absolute) ::CoTaskMemFree(item);
-    desktop->Release();
     return data;
 }
 

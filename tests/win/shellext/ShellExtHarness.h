@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -65,20 +66,59 @@ public:
     DllCopy& operator=(const DllCopy&) = delete;
     bool Loaded() const { return m_module != nullptr; }
     const std::string& Path() const { return m_path; }
-    HRESULT GetClassObject(REFIID iid, void** out);
+    HRESULT GetClassObject(REFIID iid, void** out);  // PackMenu's
+    HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** out);
     HRESULT CanUnloadNow();
     HRESULT Register();
     HRESULT Unregister();
     // A new PackMenu object from the copy's class factory.
     HRESULT Create(REFIID iid, void** out);
+    HRESULT Create(REFCLSID clsid, REFIID iid, void** out);
 
 private:
     std::string m_path;
     HMODULE m_module = nullptr;
 };
 
+// The spelling that lifts MAX_PATH from the wide file API.
+std::wstring LongPath(const std::string& ansiPath);
+
+// A folder whose name ends in a character with the trail byte 0x5C (or a
+// folder `depth` bytes long below it), holding a private TorvanExt.dll and,
+// unless told otherwise, the stand-in as Torvan.exe (TORVAN_STANDIN), which
+// records each start as a line of launches.txt.
+class Installation {
+public:
+    explicit Installation(const std::string& program = StandIn(), std::size_t depth = 0);
+    // The shell's removal stops at MAX_PATH: a deep folder goes here.
+    ~Installation();
+    Installation(const Installation&) = delete;
+    Installation& operator=(const Installation&) = delete;
+    const std::string& Path() const { return m_path; }
+    DllCopy& Dll() { return *m_dll; }
+    bool HasProgram() const { return m_hasProgram; }
+    std::vector<std::string> Launches() const;
+    // The line the stand-in records when started on `path`.
+    std::string ExpectedLaunch(const std::string& path) const;
+
+    static std::string Environment(const char* name);
+    static std::string StandIn() { return Environment("TORVAN_STANDIN"); }
+
+private:
+    std::string Join(const char* name) const { return m_path + "\\" + name; }
+
+    TempFolder m_folder;
+    std::string m_path;
+    std::unique_ptr<DllCopy> m_dll;
+    bool m_hasProgram = false;
+};
+
 // The shell's own data object for items of one folder, as Explorer hands it
 // to a handler: it offers the paths as CF_HDROP. Null on failure.
 IDataObject* ShellDataObject(const std::vector<std::string>& ansiPaths);
+
+// The shell's item array for the same paths, as Windows 11's menu hands it
+// to a command. Null on failure.
+IShellItemArray* ShellItems(const std::vector<std::string>& ansiPaths);
 
 }  // namespace shellext_test
