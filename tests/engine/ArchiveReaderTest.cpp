@@ -303,17 +303,14 @@ TEST_F(ArchiveReaderTest, AnEntryNeverOverwritesTheArchiveThroughAHardLink) {
 class FailingOutput : public DelegatingFileSystem {
 public:
     FailingOutput() : DelegatingFileSystem(PlatformFileSystem()) {}
-    Handle CreateWrite(const std::string& path) override {
-        Handle file = m_inner.CreateWrite(path);
-        if (path.find("victim") != std::string::npos) m_victim = file;
-        return file;
+    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
+        const bool created = m_inner.CreateReplacement(target, scratch);
+        // Handle numbers come back: only the newest one is the victim's.
+        if (created) m_victim = target.find("victim") != std::string::npos ? scratch.handle : kNoHandle;
+        return created;
     }
     bool Write(Handle file, const void* data, std::size_t size) override {
         return file != m_victim && m_inner.Write(file, data, size);
-    }
-    bool Close(Handle file) override {
-        if (file == m_victim) m_victim = kNoHandle;   // the number may come back
-        return m_inner.Close(file);
     }
 
 private:
