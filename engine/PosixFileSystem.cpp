@@ -87,24 +87,12 @@ bool LinkUnnamed(int fd, const std::string& folder, std::string& path) {
     return false;
 }
 
-// What a new file gets under the umask; asked once, as the umask can only
-// be read by setting it.
-mode_t NewFileMode() {
-    static const mode_t mode = [] {
-        const mode_t mask = umask(022);
-        umask(mask);
-        return static_cast<mode_t>(0666 & ~mask);
-    }();
-    return mode;
-}
-
 // A replacement keeps the owner and permissions of the file it replaces,
 // as writing into that file did: a private file stays private. Changing
 // the owner needs privilege; without it the file is simply ours.
 void TakeOverOwnerAndMode(int fd, const struct stat& old) {
     if (old.st_uid != geteuid() || old.st_gid != getegid()) fchown(fd, old.st_uid, old.st_gid);
-    const mode_t mode = old.st_mode & 07777;
-    if (mode != NewFileMode() || (mode & (S_ISUID | S_ISGID))) fchmod(fd, mode);
+    fchmod(fd, old.st_mode & 07777);
 }
 
 std::string FolderOf(const std::string& path) {
