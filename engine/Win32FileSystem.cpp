@@ -31,11 +31,16 @@ struct DispositionInfo {
     BOOLEAN deleteFile;
 };
 
+SetFileInformationByHandleFn SetFileInformationByHandleOrNull() {
+    static const SetFileInformationByHandleFn set = reinterpret_cast<SetFileInformationByHandleFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    return set;
+}
+
 // Sets or cancels the file's deletion when its last handle closes. False
 // where the system cannot; cancelling on such a system is a no-op.
 bool MarkForDeletion(HANDLE file, bool remove) {
-    static const SetFileInformationByHandleFn set = reinterpret_cast<SetFileInformationByHandleFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    const SetFileInformationByHandleFn set = SetFileInformationByHandleOrNull();
     if (!set) return !remove;
     DispositionInfo info = {static_cast<BOOLEAN>(remove ? TRUE : FALSE)};
     return set(file, kFileDispositionInfo, &info, sizeof info) != FALSE;
@@ -52,8 +57,7 @@ struct RenameInfo {
 };
 
 bool RenameOpenFile(HANDLE file, const std::string& target) {
-    static const SetFileInformationByHandleFn set = reinterpret_cast<SetFileInformationByHandleFn>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    const SetFileInformationByHandleFn set = SetFileInformationByHandleOrNull();
     if (!set) return false;
     const int length = MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, nullptr, 0);
     if (length <= 0) return false;
