@@ -46,6 +46,8 @@ public:
         Handle handle = kNoHandle;
         // Its name, where it has one: the file may be unnamed until kept.
         std::string path;
+        // A file was there when it was made to replace one.
+        bool replaces = false;
     };
 
     virtual ~FileSystem() = default;

@@ -256,6 +256,7 @@ public:
         // user may not write was never replaced, and is not now.
         if (replaces && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
         if (!CreateScratch(FolderOf(target), scratch)) return false;
+        scratch.replaces = replaces;
         if (replaces && S_ISREG(old.st_mode)) TakeOverOwnerAndMode(static_cast<int>(scratch.handle), old);
         return true;
     }
@@ -263,11 +264,12 @@ public:
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
         const int fd = static_cast<int>(scratch.handle);
         std::string path = scratch.path;
+        const bool replaces = scratch.replaces;
         scratch = Scratch();
         // Where nothing has the name yet, an unnamed file takes it at once,
         // whole. Otherwise it gets a name beside the target for the moment
         // before the rename.
-        if (path.empty() && LinkUnnamedAs(fd, target)) {
+        if (path.empty() && !replaces && LinkUnnamedAs(fd, target)) {
             if (close(fd) == 0) return true;
             unlink(target.c_str());
             return false;
