@@ -77,7 +77,8 @@ public:
     EntryWriter(const EngineContext& context, const std::string& destination,
                 FileSystem::Handle source, std::vector<char>& buffer)
         : m_context(context), m_fs(context.fs), m_destination(destination),
-          m_source(source), m_sourceIdentity(context.fs.IdentityOf(source)), m_buffer(buffer) {}
+          m_source(source), m_sourceIdentity(context.fs.IdentityOf(source)),
+          m_sourceSize(context.fs.SizeOf(source)), m_buffer(buffer) {}
 
     void MakeFolder(const std::string& archiveName) {
         std::string path;
@@ -86,7 +87,9 @@ public:
     }
 
     // True when the file was written whole. The payload position moves on
-    // by `size` bytes in every case.
+    // by `size` bytes in every case. The file under the entry's name is
+    // always whole, old or new: the bytes go to a scratch file beside it,
+    // which takes the name only once they are all written.
     bool WriteFile(const std::string& archiveName, int size) {
         const long long start = m_payloadPosition;
         if (size > 0) m_payloadPosition += size;
@@ -100,30 +103,36 @@ public:
         std::string path;
         if (!LocalPath(archiveName, path)) return false;
         // A plain archive is read where it lies, possibly inside the
-        // destination: emptying it would destroy every entry after this one.
+        // destination: replacing it would take it from the user.
         if (m_sourceIdentity.SameAs(m_fs.IdentityOf(path))) {
             m_context.Problem(archiveName, "refused: would overwrite the archive being unpacked");
             return false;
         }
-        ScopedHandle out(m_fs, m_fs.CreateWrite(path));
-        if (!out.IsOpen()) {
+        // Zeros in place of a good file would destroy it: a file that is
+        // there stays as it was.
+        const long long shortBy = size > 0 ? MissingFrom(start, size) : 0;
+        if (shortBy > 0 && m_fs.KindOf(path) != ItemKind::Missing) return KeepExisting(archiveName, shortBy, size);
+
+        ScratchFile out(m_fs);
+        if (!out.CreateReplacement(path)) {
             m_context.Problem(archiveName, "cannot be created");
             return false;
         }
         long long missing = 0;
-        bool written = size <= 0 || CopyPayload(start, size, out.Get(), missing);
-        if (!out.Close()) written = false;
-        if (!written) {
-            // A cut-off file would pass for the real one: it goes.
+        if (size > 0 && !CopyPayload(start, size, out.Handle(), missing)) {
             m_context.Problem(archiveName, "write failed (disk full?)");
-            m_fs.Delete(path);
+            return false;
+        }
+        // The archive was shorter than its length said when this began.
+        if (missing > 0 && m_fs.KindOf(path) != ItemKind::Missing) return KeepExisting(archiveName, missing, size);
+        if (!out.Keep(path)) {
+            m_context.Problem(archiveName, "cannot be created");
             return false;
         }
         if (missing > 0) {
             // Kept at its size, so whatever the archive did hold is there,
             // but it is not the file that was packed.
-            m_context.Problem(archiveName, "archive ends early: the last " + std::to_string(missing) + " of " +
-                                               std::to_string(size) + " bytes are missing (written as zeros)");
+            m_context.Problem(archiveName, ShortBy(missing, size) + " (written as zeros)");
             return false;
         }
         return true;
@@ -167,6 +176,22 @@ private:
         return true;
     }
 
+    // Bytes of the entry at `start` that lie beyond the end of the payload.
+    long long MissingFrom(long long start, int size) const {
+        if (m_sourceSize < 0 || start + size <= m_sourceSize) return 0;
+        return start >= m_sourceSize ? size : start + size - m_sourceSize;
+    }
+
+    static std::string ShortBy(long long missing, int size) {
+        return "archive ends early: the last " + std::to_string(missing) + " of " + std::to_string(size) +
+               " bytes are missing";
+    }
+
+    bool KeepExisting(const std::string& archiveName, long long missing, int size) {
+        m_context.Problem(archiveName, ShortBy(missing, size) + "; the existing file was kept");
+        return false;
+    }
+
     bool RefuseLink(const std::string& archiveName) {
         m_context.Problem(archiveName, "refused: would write through a symbolic link");
         return false;
@@ -198,6 +223,7 @@ private:
     const std::string& m_destination;
     FileSystem::Handle m_source;
     const FileIdentity m_sourceIdentity;
+    const long long m_sourceSize;   // where the payload ends, -1 if unknown
     std::vector<char>& m_buffer;
     long long m_payloadPosition = 0;
     std::string m_checkedFolder;   // its whole chain holds no link

@@ -10,7 +10,8 @@ namespace torvan {
 struct UnpackResult {
     int extracted = 0;   // file entries written, empty files included
     int failed = 0;      // file entries that could not be written, were refused, or that the
-                         // archive ends before (those are still written, zeros for what is missing)
+                         // archive ends before (a file already there is kept; a new one is still
+                         // written, zeros for what is missing)
 };
 
 // (0, 0) means nothing was unpacked: not an archive, unreadable, or the

@@ -66,9 +66,6 @@ public:
     // Opens an existing file for reading that others may read at the same
     // time; writers are still denied where the platform has share modes.
     virtual Handle OpenShared(const std::string& path) = 0;
-    // Creates a file, or empties an existing one, for writing. Never writes
-    // through a symbolic link.
-    virtual Handle CreateWrite(const std::string& path) = 0;
     // Bytes read (0 at the end), or -1 on error.
     virtual long long Read(Handle file, void* buffer, std::size_t size) = 0;
     // True only when every byte was written.
@@ -93,6 +90,13 @@ public:
     // (KeepScratch); in the temporary folder (folder empty) it only ever
     // holds data for the job, and closing it removes it.
     virtual bool CreateScratch(const std::string& folder, Scratch& scratch) = 0;
+    // A scratch file beside `target` that is to take its place when kept,
+    // so that the file under that name is always whole, old or new. It
+    // takes over what the system keeps about an existing target (owner and
+    // permissions, or hidden and system attributes). False, with nothing
+    // created, where the target could not be written today: a read-only
+    // file, a folder in the way, a folder that does not exist.
+    virtual bool CreateReplacement(const std::string& target, Scratch& scratch) = 0;
     // Closes the scratch file and moves it over `target` in one step; on
     // failure it is removed and the target is as it was.
     virtual bool KeepScratch(Scratch& scratch, const std::string& target) = 0;
@@ -119,7 +123,6 @@ public:
     bool IsLink(const std::string& path) override { return m_inner.IsLink(path); }
     Handle OpenRead(const std::string& path) override { return m_inner.OpenRead(path); }
     Handle OpenShared(const std::string& path) override { return m_inner.OpenShared(path); }
-    Handle CreateWrite(const std::string& path) override { return m_inner.CreateWrite(path); }
     long long Read(Handle file, void* buffer, std::size_t size) override {
         return m_inner.Read(file, buffer, size);
     }
@@ -134,6 +137,9 @@ public:
     bool MakeFolder(const std::string& path) override { return m_inner.MakeFolder(path); }
     bool CreateScratch(const std::string& folder, Scratch& scratch) override {
         return m_inner.CreateScratch(folder, scratch);
+    }
+    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
+        return m_inner.CreateReplacement(target, scratch);
     }
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
         return m_inner.KeepScratch(scratch, target);

@@ -62,21 +62,37 @@ int CreateUniqueFile(const std::string& folder, std::string& path) {
 
 // An unnamed file is given a name through /proc, which needs no privilege.
 bool CanLinkUnnamedFiles() {
-    struct stat st;
-    return stat("/proc/self/fd", &st) == 0;
+    static const bool can = [] {
+        struct stat st;
+        return stat("/proc/self/fd", &st) == 0;
+    }();
+    return can;
+}
+
+// Gives an unnamed file the name `path`; fails (EEXIST) where one is there.
+bool LinkUnnamedAs(int fd, const std::string& path) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 bool LinkUnnamed(int fd, const std::string& folder, std::string& path) {
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string candidate = ScratchName(folder);
-        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (LinkUnnamedAs(fd, candidate)) {
             path = candidate;
             return true;
         }
         if (errno != EEXIST) return false;
     }
     return false;
+}
+
+// A replacement keeps the owner and permissions of the file it replaces,
+// as writing into that file did: a private file stays private. Changing
+// the owner needs privilege; without it the file is simply ours.
+void TakeOverOwnerAndMode(int fd, const struct stat& old) {
+    if (old.st_uid != geteuid() || old.st_gid != getegid()) fchown(fd, old.st_uid, old.st_gid);
+    fchmod(fd, old.st_mode & 07777);
 }
 
 std::string FolderOf(const std::string& path) {
@@ -145,11 +161,6 @@ public:
 
     // No share modes here: the reader guards the archive by identity.
     Handle OpenShared(const std::string& path) override { return OpenRead(path); }
-
-    Handle CreateWrite(const std::string& path) override {
-        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-        return fd < 0 ? kNoHandle : fd;
-    }
 
     long long Read(Handle file, void* buffer, std::size_t size) override {
         for (;;) {
@@ -233,12 +244,34 @@ public:
         return true;
     }
 
+    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
+        scratch = Scratch();
+        struct stat old;
+        const bool replaces = lstat(target.c_str(), &old) == 0 && !S_ISLNK(old.st_mode);
+        if (replaces && S_ISDIR(old.st_mode)) {
+            errno = EISDIR;
+            return false;
+        }
+        // The file used to be opened for writing where it lay: one this
+        // user may not write was never replaced, and is not now.
+        if (replaces && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
+        if (!CreateScratch(FolderOf(target), scratch)) return false;
+        if (replaces && S_ISREG(old.st_mode)) TakeOverOwnerAndMode(static_cast<int>(scratch.handle), old);
+        return true;
+    }
+
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
         const int fd = static_cast<int>(scratch.handle);
         std::string path = scratch.path;
         scratch = Scratch();
-        // An unnamed one gets a name beside the target for the moment
+        // Where nothing has the name yet, an unnamed file takes it at once,
+        // whole. Otherwise it gets a name beside the target for the moment
         // before the rename.
+        if (path.empty() && LinkUnnamedAs(fd, target)) {
+            if (close(fd) == 0) return true;
+            unlink(target.c_str());
+            return false;
+        }
         bool kept = !path.empty() || LinkUnnamed(fd, FolderOf(target), path);
         if (close(fd) != 0) kept = false;
         if (kept && rename(path.c_str(), target.c_str()) != 0) kept = false;

@@ -38,6 +38,33 @@ bool MarkForDeletion(HANDLE file, bool remove) {
     return set(file, kFileDispositionInfo, &info, sizeof info) != FALSE;
 }
 
+// A new file in `folder`, open for reading and writing, marked for
+// deletion until it is kept, so that a process that ends early (killed, or
+// closed while it works) leaves nothing. Others may rename it: that is how
+// it is kept while still open. Where the system cannot mark it (before
+// Vista), it stays a named scratch file, removed by name when discarded.
+bool CreateBeside(const std::string& folder, const PathStyle& style, DWORD attributes,
+                  FileSystem::Scratch& scratch) {
+    static LONG serial = 0;
+    const DWORD seed = GetCurrentProcessId() * 2654435761u + GetTickCount();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char name[16];
+        wsprintfA(name, "TVN%08lx", static_cast<unsigned long>(seed + InterlockedIncrement(&serial) * 40503u));
+        const std::string path = JoinPath(folder, name, style);
+        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+                                  CREATE_NEW, attributes, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+            return false;
+        }
+        MarkForDeletion(file, true);
+        scratch.handle = reinterpret_cast<FileSystem::Handle>(file);
+        scratch.path = path;
+        return true;
+    }
+    return false;
+}
+
 class Win32FileSystem : public FileSystem {
 public:
     const PathStyle& Style() const override {
@@ -88,19 +115,6 @@ public:
         return file == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(file);
     }
 
-    Handle CreateWrite(const std::string& path) override {
-        // Opened and then emptied rather than CREATE_ALWAYS, which refuses
-        // to replace a hidden or system file; read-only ones still fail.
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE) return kNoHandle;
-        if (!SetEndOfFile(file)) {
-            CloseHandle(file);
-            return kNoHandle;
-        }
-        return reinterpret_cast<Handle>(file);
-    }
-
     long long Read(Handle file, void* buffer, std::size_t size) override {
         DWORD got = 0;
         if (!ReadFile(AsHandle(file), buffer, static_cast<DWORD>(size), &got, nullptr)) return -1;
@@ -141,34 +155,15 @@ public:
 
     bool CreateScratch(const std::string& folder, Scratch& scratch) override {
         scratch = Scratch();
+        if (!folder.empty()) return CreateBeside(folder, Style(), FILE_ATTRIBUTE_NORMAL, scratch);
         char dir[MAX_PATH + 1] = "";
-        if (folder.empty()) {
-            const DWORD length = GetTempPathA(sizeof dir, dir);
-            if (length == 0 || length > sizeof dir) return false;
-        } else if (folder.size() < sizeof dir) {
-            lstrcpynA(dir, folder.c_str(), sizeof dir);
-        } else {
-            return false;
-        }
+        const DWORD length = GetTempPathA(sizeof dir, dir);
+        if (length == 0 || length > sizeof dir) return false;
         char name[MAX_PATH + 1] = "";
         if (!GetTempFileNameA(dir, "TVN", 0, name)) return false;
-        HANDLE file;
-        if (folder.empty()) {
-            // Never kept: the system removes it with the last handle.
-            file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        } else {
-            // Marked for deletion until it is kept, so that a process that
-            // ends early (killed, or closed while it packs) leaves nothing.
-            file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, TRUNCATE_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-            if (file != INVALID_HANDLE_VALUE) {
-                scratch.path = name;
-                // Where the system cannot mark it (before Vista), it stays
-                // a named scratch file, removed by name when discarded.
-                MarkForDeletion(file, true);
-            }
-        }
+        // Never kept: the system removes it with the last handle.
+        HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             DeleteFileA(name);
             return false;
@@ -177,13 +172,36 @@ public:
         return true;
     }
 
+    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
+        scratch = Scratch();
+        DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+        const DWORD old = GetFileAttributesA(target.c_str());
+        if (old != INVALID_FILE_ATTRIBUTES) {
+            // The file used to be opened for writing where it lay, which a
+            // folder or a read-only file refuse; a hidden or system file
+            // stays one.
+            if (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+                SetLastError(ERROR_ACCESS_DENIED);
+                return false;
+            }
+            if (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
+                attributes = old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        }
+        const std::string::size_type at = FindLastSeparator(target, Style());
+        const std::string folder = at == std::string::npos ? std::string(".") : target.substr(0, at + 1);
+        return CreateBeside(folder, Style(), attributes, scratch);
+    }
+
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
         HANDLE file = AsHandle(scratch.handle);
         const std::string path = scratch.path;
         scratch = Scratch();
-        bool kept = !path.empty() && MarkForDeletion(file, false);
+        // Renamed while still open, so that the moment in which the file
+        // has a name it would keep after a crash is as short as can be.
+        bool kept = !path.empty() && MarkForDeletion(file, false) &&
+                    MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+        if (!kept && !path.empty()) MarkForDeletion(file, true);
         if (!CloseHandle(file)) kept = false;
-        if (kept && !MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) kept = false;
         if (!kept && !path.empty()) DeleteFileA(path.c_str());
         return kept;
     }

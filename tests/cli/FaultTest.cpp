@@ -260,6 +260,57 @@ TEST(Faults, KilledMidUnpackLeavesNoExpandedCopy)
     }
 }
 
+// Unpacking over a working copy, killed in the middle of a file at several
+// points of the job: every file is whole, the old one or the new one, and
+// no scratch name is left beside them.
+TEST(Faults, KilledMidUnpackOverAWorkingCopyLeavesEveryFileOldOrNew)
+{
+    const int kFiles = 6;
+    const long long kSize = 8 << 20;
+    TempTree t;
+    MakeNoiseTree(t / "site", kFiles, kSize);
+    MakeFolders(t / "tmp");
+    ASSERT_EQ(RunTool({"pack", "--plain", t / "site"}).exitCode, 0);
+
+    for (int replacedBefore : {0, 2, 4}) {
+        SCOPED_TRACE("killed after " + std::to_string(replacedBefore) + " files");
+        std::vector<ino_t> oldNodes;
+        for (int i = 0; i < kFiles; ++i) {
+            const std::string path = t / ("out/site/f" + std::to_string(i) + ".bin");
+            WriteFile(path, Noise(kSize, 100 + i));
+            struct stat st;
+            ASSERT_EQ(stat(path.c_str(), &st), 0);
+            oldNodes.push_back(st.st_ino);
+        }
+        // Killed while a file is being written, well before its last byte.
+        bool killed = KillWhen({"unpack", t / "site.dat", "-C", t / "out"}, t / "tmp", t / "log.txt",
+                               [&](pid_t pid) {
+                                   int replaced = 0;
+                                   for (int i = 0; i < kFiles; ++i) {
+                                       struct stat st;
+                                       const std::string path = t / ("out/site/f" + std::to_string(i) + ".bin");
+                                       if (stat(path.c_str(), &st) == 0 && st.st_ino != oldNodes[i]) ++replaced;
+                                   }
+                                   const long long held = BytesHeldIn(pid, t / "out");
+                                   return replaced >= replacedBefore && held >= 0 && held <= kSize / 2;
+                               });
+        EXPECT_TRUE(killed) << "the unpack ended before it could be killed";
+        const std::map<std::string, std::string> out = Snapshot(t / "out/site");
+        EXPECT_EQ(out.size(), static_cast<size_t>(kFiles));
+        int replaced = 0;
+        for (int i = 0; i < kFiles; ++i) {
+            const std::string name = "f" + std::to_string(i) + ".bin";
+            const auto found = out.find(name);
+            ASSERT_NE(found, out.end()) << name;
+            const bool isNew = found->second == ReadFile(t / ("site/" + name));
+            EXPECT_TRUE(isNew || found->second == Noise(kSize, 100 + i)) << name << " is neither old nor new";
+            replaced += isNew;
+        }
+        EXPECT_GE(replaced, replacedBefore);
+        EXPECT_LT(replaced, kFiles);
+    }
+}
+
 TEST(Faults, ReadOnlyDestination)
 {
     TempTree t;

@@ -243,6 +243,37 @@ TEST(PackUnpack, AnArchiveCutShortIsAPartialUnpackThatNamesWhatIsMissing)
     EXPECT_TRUE(Contains(r.err, "the last 8 of 10 bytes are missing")) << r.err;
 }
 
+// Unpacked over the working copy it was made from, as users do: a cut-off
+// download replaces the files it holds whole and leaves every other one as
+// it was, instead of writing zeros over good files.
+TEST(PackUnpack, AnArchiveCutShortOverAWorkingCopyKeepsWhatItDoesNotHoldWhole)
+{
+    TempTree t;
+    std::mt19937 random(5);
+    std::string manifest = "./site|[dir]\n", payload;
+    for (int i = 0; i < 3; ++i) {
+        std::string bytes(200000, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        manifest += "./site/f" + std::to_string(i) + "|200000\n";
+        payload += bytes;
+    }
+    const std::string plain = PlainArchive(3, manifest + "./site|[/dir]\n", payload);
+    WriteFile(t / "cut.dat", plain.substr(0, 400000));
+    WriteFile(t / "cut.dat.gz", Gzip(plain).substr(0, 400000));
+    for (const char* archive : {"cut.dat", "cut.dat.gz"}) {
+        SCOPED_TRACE(archive);
+        for (int i = 0; i < 3; ++i) WriteFile(t / ("out/site/f" + std::to_string(i)), "old " + std::to_string(i));
+        RunResult r = RunTool({"unpack", t / archive, "-C", t / "out"});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.LastLine(), "extracted 1, failed 2");
+        EXPECT_EQ(Snapshot(t / "out/site"), (std::map<std::string, std::string>{
+                                                 {"f0", payload.substr(0, 200000)}, {"f1", "old 1"}, {"f2", "old 2"}}));
+        EXPECT_TRUE(Contains(r.err, "./site/f1: archive ends early: the last ")) << r.err;
+        EXPECT_TRUE(Contains(r.err, "./site/f2: archive ends early: the last 200000 of 200000 bytes are missing; "
+                                    "the existing file was kept")) << r.err;
+    }
+}
+
 TEST(PackUnpack, HelpExplainsBothCommandsAndLinks)
 {
     RunResult r = RunTool({"--help"});

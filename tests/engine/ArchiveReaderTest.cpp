@@ -166,6 +166,27 @@ TEST_F(ArchiveReaderTest, FilesThePayloadEndsBeforeAreZeroFilledAndFail) {
     ExpectCounts(UnpackBytes(PlainArchive(1, "./t|[dir]\n./t/x|9\n./t|[/dir]\n", "xxxx")), 0, 1);
 }
 
+// Unpacking over a working copy: what the archive does not hold whole
+// never replaces a file that is there, not even one the same archive wrote
+// a moment before.
+TEST_F(ArchiveReaderTest, AFileThePayloadEndsBeforeNeverReplacesOneThatIsThere) {
+    ASSERT_TRUE(MakeDir(Path("out/s")));
+    for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(WriteBytes(Path("out/s/") + name, "old"));
+    const std::string manifest = "./s|[dir]\n./s/a|3\n./s/b|6\n./s/c|4\n./s/n|2\n./s/d|1\n./s/d|4\n./s|[/dir]\n";
+    ExpectCounts(UnpackBytes(PlainArchive(6, manifest, "AAAbb")), 1, 5);
+    EXPECT_EQ(Out(), (std::map<std::string, std::string>{{"s", "<dir>"}, {"s/a", "AAA"}, {"s/b", "old"},
+                                                         {"s/c", "old"}, {"s/n", std::string(2, '\0')},
+                                                         {"s/d", std::string(1, '\0')}}));
+    ASSERT_EQ(problems.size(), 5u);
+    EXPECT_NE(problems[0].find("./s/b: archive ends early: the last 4 of 6 bytes are missing; the existing file was kept"),
+              std::string::npos) << problems[0];
+    EXPECT_NE(problems[1].find("./s/c: archive ends early: the last 4 of 4 bytes are missing; the existing"),
+              std::string::npos) << problems[1];
+    EXPECT_NE(problems[2].find("(written as zeros)"), std::string::npos) << problems[2];
+    EXPECT_NE(problems[4].find("./s/d: archive ends early: the last 4 of 4 bytes are missing; the existing"),
+              std::string::npos) << problems[4];
+}
+
 TEST_F(ArchiveReaderTest, ANameEndingInASeparatorOrDotMakesNoFile) {
     ASSERT_TRUE(MakeDir(Path("out/site")));
     const std::string manifest = "./site|[dir]\n./site/dir/|3\n./site/./|2\n./site/.|2\n./site/dir|[dir]\n"
@@ -303,17 +324,14 @@ TEST_F(ArchiveReaderTest, AnEntryNeverOverwritesTheArchiveThroughAHardLink) {
 class FailingOutput : public DelegatingFileSystem {
 public:
     FailingOutput() : DelegatingFileSystem(PlatformFileSystem()) {}
-    Handle CreateWrite(const std::string& path) override {
-        Handle file = m_inner.CreateWrite(path);
-        if (path.find("victim") != std::string::npos) m_victim = file;
-        return file;
+    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
+        const bool created = m_inner.CreateReplacement(target, scratch);
+        // Handle numbers come back: only the newest one is the victim's.
+        if (created) m_victim = target.find("victim") != std::string::npos ? scratch.handle : kNoHandle;
+        return created;
     }
     bool Write(Handle file, const void* data, std::size_t size) override {
         return file != m_victim && m_inner.Write(file, data, size);
-    }
-    bool Close(Handle file) override {
-        if (file == m_victim) m_victim = kNoHandle;   // the number may come back
-        return m_inner.Close(file);
     }
 
 private:

@@ -180,6 +180,28 @@ TEST_F(PlatformFileSystemTest, ArchiveGetsTheUsualPermissions) {
     EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
+// A replaced file is a new file under the old name; it must not lose what
+// writing into the old one kept, a private file's permissions above all.
+TEST_F(PlatformFileSystemTest, UnpackingOverFilesKeepsTheirPermissions) {
+    ASSERT_TRUE(MakeDir(Path("site")));
+    ASSERT_TRUE(WriteBytes(Path("site/private"), "new secret"));
+    ASSERT_TRUE(WriteBytes(Path("site/script"), "new script"));
+    ASSERT_TRUE(PackSite());
+    ASSERT_TRUE(MakeDir(Path("out")));
+    ASSERT_TRUE(MakeDir(Path("out/site")));
+    ASSERT_TRUE(WriteBytes(Path("out/site/private"), "old"));
+    ASSERT_TRUE(WriteBytes(Path("out/site/script"), "old"));
+    ASSERT_EQ(chmod(Path("out/site/private").c_str(), 0600), 0);
+    ASSERT_EQ(chmod(Path("out/site/script").c_str(), 0755), 0);
+    EXPECT_EQ(Unpack(Path("site.dat"), Path("out"), nullptr, Options()).extracted, 2);
+    struct stat st;
+    ASSERT_EQ(stat(Path("out/site/private").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    ASSERT_EQ(stat(Path("out/site/script").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0755u);
+    EXPECT_EQ(ReadBytes(Path("out/site/private")), "new secret");
+}
+
 TEST_F(PlatformFileSystemTest, AnUnreadableFolderFailsThePack) {
     if (geteuid() == 0) GTEST_SKIP() << "root lists every folder";
     ASSERT_TRUE(MakeDir(Path("site")));
@@ -272,6 +294,8 @@ TEST_F(PlatformFileSystemTest, HiddenFilesArePackedAndOverwritten) {
     const UnpackResult result = Unpack(Path("site.dat"), Path("out"), nullptr, Options());
     EXPECT_EQ(result.extracted, 1);
     EXPECT_EQ(ReadBytes(Path("out/site/secret")), "hidden");
+    // The replacement is hidden as the file it replaced was.
+    EXPECT_TRUE(GetFileAttributesA(Path("out/site/secret").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
 TEST_F(PlatformFileSystemTest, AFileHeldOpenFailsThePack) {
