@@ -97,11 +97,16 @@ bool DryRunFileSystem::CanCreate(const std::string& path) const {
     return parent != m_items.end() && parent->second == ItemKind::Folder;
 }
 
-bool DryRunFileSystem::PlaceFile(const std::string& path) {
+bool DryRunFileSystem::CanPlaceFile(const std::string& path) const {
     std::string key;
     if (!CanCreate(path) || !Inside(path, key)) return false;
     const auto existing = m_items.find(key);
-    if (existing != m_items.end() && existing->second != ItemKind::File) return false;
+    return existing == m_items.end() || existing->second == ItemKind::File;
+}
+
+bool DryRunFileSystem::PlaceFile(const std::string& path) {
+    std::string key;
+    if (!CanPlaceFile(path) || !Inside(path, key)) return false;
     m_items[key] = ItemKind::File;
     return true;
 }
@@ -136,13 +141,6 @@ ItemKind DryRunFileSystem::KindOf(const std::string& path) {
 bool DryRunFileSystem::IsLink(const std::string& path) {
     std::string key;
     return Inside(path, key) ? false : m_inner.IsLink(path);
-}
-
-FileSystem::Handle DryRunFileSystem::CreateWrite(const std::string& path) {
-    std::string key;
-    // Nothing outside the imaginary folder is ever written.
-    if (!Inside(path, key)) return kNoHandle;
-    return PlaceFile(path) ? NewSink() : kNoHandle;
 }
 
 long long DryRunFileSystem::Read(Handle file, void* buffer, std::size_t size) {
@@ -196,6 +194,14 @@ bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch
     if (KindOf(folder) != ItemKind::Folder) return false;
     scratch.handle = NewSink();
     scratch.path.clear();
+    return true;
+}
+
+bool DryRunFileSystem::CreateReplacement(const std::string& target, Scratch& scratch) {
+    scratch = Scratch();
+    // Nothing outside the imaginary folder is ever written.
+    if (!CanPlaceFile(target)) return false;
+    scratch.handle = NewSink();
     return true;
 }
 

@@ -29,7 +29,6 @@ public:
     bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override;
     ItemKind KindOf(const std::string& path) override;
     bool IsLink(const std::string& path) override;
-    Handle CreateWrite(const std::string& path) override;
     long long Read(Handle file, void* buffer, std::size_t size) override;
     bool Write(Handle file, const void* data, std::size_t size) override;
     bool Seek(Handle file, long long offset) override;
@@ -39,6 +38,7 @@ public:
     FileIdentity IdentityOf(const std::string& path) override;
     bool MakeFolder(const std::string& path) override;
     bool CreateScratch(const std::string& folder, Scratch& scratch) override;
+    bool CreateReplacement(const std::string& target, Scratch& scratch) override;
     bool KeepScratch(Scratch& scratch, const std::string& target) override;
     void DiscardScratch(Scratch& scratch) override;
     bool Delete(const std::string& path) override;
@@ -51,6 +51,8 @@ private:
     // Where a new item named `key` could be created: its folder exists
     // and the platform accepts its name.
     bool CanCreate(const std::string& key) const;
+    // Whether a file could be created at `path`, or replace the one there.
+    bool CanPlaceFile(const std::string& path) const;
     // Notes a file at `path`, as creating or replacing one would.
     bool PlaceFile(const std::string& path);
     Handle NewSink();
