@@ -44,6 +44,7 @@ check "lintian reports nothing${lintian_out:+: $lintian_out}" test -z "$lintian_
 
 page="$root/usr/share/man/man1/torvan.1.gz"
 man_warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null)
+man_warnings+=$(zcat "$page" | groff -man -ww -z 2>&1)
 check "the manual page renders without warnings${man_warnings:+: $man_warnings}" test -z "$man_warnings"
 check "man -l shows every command" bash -c "man -l '$page' 2>/dev/null | col -b > '$scratch/page.txt' &&
   for c in pack unpack list test; do grep -q \"^       \$c \" '$scratch/page.txt' || exit 1; done"
