@@ -118,17 +118,12 @@ FileSystem::Handle DryRunFileSystem::NewSink() {
 }
 
 bool DryRunFileSystem::ListFolder(const std::string& folder, std::vector<FolderItem>& items) {
+    // Unpacking never lists what it made, so the imaginary folder keeps no
+    // names to list.
     std::string key;
     if (!Inside(folder, key)) return m_inner.ListFolder(folder, items);
     items.clear();
-    if (KindOf(folder) != ItemKind::Folder) return false;
-    const std::string prefix = key.empty() ? key : key + "/";
-    for (const auto& [itemKey, kind] : m_items) {
-        if (itemKey.empty() || itemKey.compare(0, prefix.size(), prefix) != 0) continue;
-        const std::string rest = itemKey.substr(prefix.size());
-        if (rest.find('/') == std::string::npos) items.push_back({rest, kind});
-    }
-    return true;
+    return false;
 }
 
 ItemKind DryRunFileSystem::KindOf(const std::string& path) {
