@@ -10,18 +10,19 @@
 # --names gbk. Wine shows Linux UTF-8 names to Windows programs as Unicode.
 #
 #   bash scripts/interop.sh [build-native [build-win64 build-win32 ...]]
+# (without Windows builds named: those this machine can run)
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 NATIVE="${1:-build}"
 shift || true
 WINDOWS=("$@")
-[ ${#WINDOWS[@]} -gt 0 ] || WINDOWS=(build-win64 build-win32)
 
 LINUX_TOOL="$ROOT/$NATIVE/cli/torvan"
 [ -x "$LINUX_TOOL" ] || { echo "interop: no $LINUX_TOOL; build first" >&2; exit 1; }
 
 source scripts/wine-env.sh
+[ ${#WINDOWS[@]} -gt 0 ] || read -ra WINDOWS <<< "$(wine_runnable_builds)"
 wine_prefix_ready || exit 1
 
 WORK="$ROOT/$NATIVE/interop"

@@ -9,6 +9,41 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=zh_CN.UTF-8
 export WINEARCH=win64
 
+# Whether this machine executes 32-bit x86 code, found out once per run and
+# passed on to every script and test below it. Some kernels run 64-bit user
+# code only; there /usr/bin/wine still picks the 32-bit loader whenever
+# wine32 is installed, and every Wine command, prefix creation first, fails.
+# TORVAN_WINE32=no may be set beforehand to try such a machine's path here.
+if [ -z "${TORVAN_WINE32:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then TORVAN_WINE32=yes; else TORVAN_WINE32=no; fi
+fi
+export TORVAN_WINE32
+
+# Where 32-bit code cannot run, `wine` and `wineboot` on PATH go straight
+# to the 64-bit loader, for the scripts and for whatever they start.
+if [ "$TORVAN_WINE32" = no ] && [ -x /usr/lib/wine/wine64 ]; then
+  TORVAN_WINE_SHIM="$TORVAN_ROOT/build/wine64-only"
+  if [ ! -x "$TORVAN_WINE_SHIM/wineboot" ]; then
+    mkdir -p "$TORVAN_WINE_SHIM"
+    printf '#!/bin/sh\nexport WINELOADER=/usr/lib/wine/wine64\nexec /usr/lib/wine/wine64 "$@"\n' \
+      > "$TORVAN_WINE_SHIM/wine"
+    printf '#!/bin/sh\nexec "$(dirname "$0")/wine" wineboot.exe "$@"\n' > "$TORVAN_WINE_SHIM/wineboot"
+    chmod +x "$TORVAN_WINE_SHIM/wine" "$TORVAN_WINE_SHIM/wineboot"
+  fi
+  case ":$PATH:" in *":$TORVAN_WINE_SHIM:"*) ;; *) export PATH="$TORVAN_WINE_SHIM:$PATH" ;; esac
+fi
+
+# The Windows build folders whose programs this machine can run.
+wine_runnable_builds() {
+  if [ "$TORVAN_WINE32" = yes ]; then echo build-win64 build-win32; else echo build-win64; fi
+}
+
+# The line a run prints near its end when it had to leave the i686 builds out.
+wine32_skip_note() {
+  [ "$TORVAN_WINE32" = no ] && echo "i686 Windows tests: not run (this machine cannot execute 32-bit code)"
+  return 0
+}
+
 wine_reg() { timeout 60 wine reg add "$@" /f >/dev/null 2>&1; }
 
 # Creates the prefix once per checkout: fonts mapped, crash dialog off.

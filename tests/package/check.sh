@@ -54,7 +54,9 @@ for arch in win32 win64; do
   # the context-menu item start it on a folder, remove the integration.
   case $arch in win32) build=build-win32 ;; win64) build=build-win64 ;; esac
   harness="$build/tests/win/app/app_e2e_win_tests.exe"
-  if [ -f "$harness" ]; then
+  if [[ " $(wine_runnable_builds) " != *" $build "* ]]; then
+    echo "package: $arch: not run under Wine (this machine cannot execute 32-bit code)"
+  elif [ -f "$harness" ]; then
     TORVAN_EXE="C:\\torvan-package-$arch\\Torvan.exe" bash scripts/wine-run.sh "$harness" \
         --gtest_filter='ExplorerIntegration.*' >"$ROOT/build/package-$arch-integration.log" 2>&1 \
       && pass "$arch: integrated from the unpacked folder; the menu item starts its Torvan.exe" \
