@@ -51,8 +51,8 @@ std::vector<Case> Cases()
         3, "./site|[dir]\n./site/a.txt|5\n../evil.php|3\n/etc/evil|1\n./site|[/dir]\n", "helloxyzq");
     const std::string longName(300, 'n');
     const std::string noFile = PlainArchive(
-        3, "./site|[dir]\n./site/a.txt|5\n./site/" + longName + "|1\n./lost/c.txt|1\n./site/|0\n./site|[/dir]\n",
-        "hello12");
+        3, "./site|[dir]\n./site/a.txt|5\n./site/" + longName + "|1\n./lost/c.txt|1\n./site/|0\n"
+           "./site|[/dir]\n", "hello12");
 
     return {
         {"example.dat", example, {}, "ok: 2 files, 2 folders, 8 bytes", 0, ""},
@@ -60,17 +60,20 @@ std::vector<Case> Cases()
         {"members.dat.gz", Gzip(example.substr(0, 50)) + Gzip(example.substr(50)), {},
          "ok: 2 files, 2 folders, 8 bytes", 0, ""},
         {"empty-folders.dat",
-         PlainArchive(1, "./site|[dir]\n./site/e|[dir]\n./site/e/f|[dir]\n./site/e/f|[/dir]\n./site/e|[/dir]\n"
-                         "./site/z|0\n./site|[/dir]\n", ""),
+         PlainArchive(1, "./site|[dir]\n./site/e|[dir]\n./site/e/f|[dir]\n./site/e/f|[/dir]\n"
+                         "./site/e|[/dir]\n./site/z|0\n./site|[/dir]\n", ""),
          {}, "ok: 1 files, 3 folders, 0 bytes", 0, ""},
         {"gbk.dat", gbk, {}, "ok: 1 files, 1 folders, 2 bytes", 0, ""},
         {"gbk-names.dat", gbk, {"--names", "gbk"}, "ok: 1 files, 1 folders, 2 bytes", 0, ""},
-        {"cut.dat", cut, {}, "damaged: 2 files, 1 failing", 2, "./site/b.txt: archive ends early: the last 6 of 10"},
+        {"cut.dat", cut, {}, "damaged: 2 files, 1 failing", 2,
+         "./site/b.txt: archive ends early: the last 6 of 10"},
         {"cut.dat.gz", Gzip(big).substr(0, Gzip(big).size() * 2 / 3), {}, "damaged: 1 files, 1 failing", 1,
          "./site/pages.html: archive ends early"},
-        {"manifest-cut.dat", example.substr(0, 70), {}, "damaged: 2 files, 2 failing", 1, "archive ends early"},
+        {"manifest-cut.dat", example.substr(0, 70), {}, "damaged: 2 files, 2 failing", 1,
+         "archive ends early"},
         {"flipped.dat.gz", flipped, {}, "damaged: 0 files, 0 failing", 1, "corrupt compressed data"},
-        {"outside.dat", outside, {}, "damaged: 3 files, 2 failing", 2, "../evil.php: name with a \"..\" component refused"},
+        {"outside.dat", outside, {}, "damaged: 3 files, 2 failing", 2,
+         "../evil.php: name with a \"..\" component refused"},
         {"no-file.dat", noFile, {}, "damaged: 4 files, 3 failing", 2, "./lost/c.txt: cannot be created"},
         {"preamble.dat", "00000000000000x2" + example.substr(16), {}, "damaged: 0 files, 0 failing", 1,
          "not an archive"},
