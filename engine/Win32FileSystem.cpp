@@ -5,6 +5,9 @@
 #include <windows.h>
 #include <direct.h>
 
+#include <cstddef>
+#include <vector>
+
 #include "FileSystem.h"
 
 namespace torvan {
@@ -36,6 +39,30 @@ bool MarkForDeletion(HANDLE file, bool remove) {
     if (!set) return !remove;
     DispositionInfo info = {static_cast<BOOLEAN>(remove ? TRUE : FALSE)};
     return set(file, kFileDispositionInfo, &info, sizeof info) != FALSE;
+}
+
+// SetFileInformationByHandle with FileRenameInfo renames a file through
+// its open handle: one call, where MoveFileEx opens the file once more.
+const int kFileRenameInfo = 3;
+struct RenameInfo {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    DWORD fileNameLength;   // in bytes, without the terminating zero
+    WCHAR fileName[1];
+};
+
+bool RenameOpenFile(HANDLE file, const std::string& target) {
+    static const SetFileInformationByHandleFn set = reinterpret_cast<SetFileInformationByHandleFn>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetFileInformationByHandle")));
+    if (!set) return false;
+    const int length = MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, nullptr, 0);
+    if (length <= 0) return false;
+    std::vector<char> buffer(offsetof(RenameInfo, fileName) + static_cast<std::size_t>(length) * sizeof(WCHAR), 0);
+    RenameInfo* info = reinterpret_cast<RenameInfo*>(buffer.data());
+    info->replaceIfExists = TRUE;
+    info->fileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
+    MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, info->fileName, length);
+    return set(file, kFileRenameInfo, info, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
 // A new file in `folder`, open for reading and writing, marked for
@@ -199,7 +226,8 @@ public:
         // Renamed while still open, so that the moment in which the file
         // has a name it would keep after a crash is as short as can be.
         bool kept = !path.empty() && MarkForDeletion(file, false) &&
-                    MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING);
+                    (RenameOpenFile(file, target) ||
+                     MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
         if (!kept && !path.empty()) MarkForDeletion(file, true);
         if (!CloseHandle(file)) kept = false;
         if (!kept && !path.empty()) DeleteFileA(path.c_str());

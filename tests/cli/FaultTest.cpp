@@ -134,6 +134,20 @@ TEST(Faults, DiskFillsWhileUnpacking)
         EXPECT_EQ(ReadFile(t / "site.dat.gz"), archive);
     }
     {
+        // Over a working copy, with no room for a second copy of any file:
+        // every old file stays whole.
+        TmpfsMount full(t / "full", "size=2m");
+        REQUIRE_MOUNT(full);
+        for (int i = 0; i < 3; ++i) WriteFile(t / ("full/site/f" + std::to_string(i) + ".bin"), Noise(600 << 10, 50 + i));
+        RunResult r = RunTool({"unpack", t / "site.dat.gz", "-C", t / "full"}, WithTmp(t / "tmp"));
+        EXPECT_EQ(r.exitCode, 1) << r.err;
+        EXPECT_EQ(r.LastLine(), "extracted 0, failed 3");
+        EXPECT_TRUE(Contains(r.err, "disk full")) << r.err;
+        EXPECT_EQ(Names(t / "full/site").size(), 3u);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_TRUE(ReadFile(t / ("full/site/f" + std::to_string(i) + ".bin")) == Noise(600 << 10, 50 + i)) << i;
+    }
+    {
         // No room for the expanded copy in the temporary folder: nothing starts.
         TmpfsMount smallTmp(t / "smalltmp", "size=1m");
         REQUIRE_MOUNT(smallTmp);

@@ -122,9 +122,13 @@ TEST(InjectedFaults, UnpackCountsWhatItCouldNotWriteAndLeavesNoScratch)
     TmpDirScope tmp(t / "tmp");
 
     for (size_t budget : kBudgets) {
-        SCOPED_TRACE("budget " + std::to_string(budget));
+      // Into an empty folder, and over a working copy whose files must stay whole.
+      for (bool over : {false, true}) {
+        SCOPED_TRACE("budget " + std::to_string(budget) + (over ? ", over a copy" : ""));
         RemoveTree(t / "out");
         MakeFolders(t / "out");
+        for (int i = 0; over && i < 3; ++i) WriteFile(t / ("out/site/f" + std::to_string(i)), "old");
+        const std::map<std::string, std::string> before = Snapshot(t / "out");
         FillingDisk disk(budget);
         EngineOptions options;
         options.fs = &disk;
@@ -134,17 +138,21 @@ TEST(InjectedFaults, UnpackCountsWhatItCouldNotWriteAndLeavesNoScratch)
         EXPECT_EQ(ReadFile(t / "site.dat.gz"), archive);
         if (result.extracted == 0 && result.failed == 0) {
             // The expanded copy did not fit: nothing was started.
-            EXPECT_TRUE(Snapshot(t / "out").empty());
+            EXPECT_EQ(Snapshot(t / "out"), before);
             continue;
         }
         EXPECT_EQ(result.extracted + result.failed, 3);
-        // What counts as extracted is whole; what failed is not left cut short.
+        // What counts as extracted is whole; what failed is not left cut
+        // short, and an old file it would have replaced is as it was.
         int whole = 0;
         for (const auto& [name, contents] : Snapshot(t / "out")) {
             if (contents == "<dir>") continue;
+            if (over && contents == "old") continue;
             EXPECT_EQ(contents, ReadFile(t / name)) << name << " is cut short";
             ++whole;
         }
         EXPECT_EQ(whole, result.extracted);
+        if (over) EXPECT_EQ(Snapshot(t / "out/site").size(), 3u);
+      }
     }
 }

@@ -1,6 +1,6 @@
 // The Windows torvan.exe ended with TerminateProcess in the middle of a job,
 // as closing Torvan.exe ends its worker: no scratch file may survive it,
-// and the old archive must be intact. Runs under Wine in the Windows builds.
+// and the old archive, or the old copy of an unpacked file, must be intact. Runs under Wine in the Windows builds.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -31,7 +31,7 @@ std::string Read(const std::string& path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes(1 << 16, '\0');
+    std::string bytes(GetFileSize(file, nullptr) + 1, '\0');
     DWORD got = 0;
     ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
     CloseHandle(file);
@@ -141,6 +141,21 @@ protected:
         return names;
     }
 
+    // Runs torvan.exe to its end.
+    static bool RunToEnd(const std::string& arguments)
+    {
+        std::string command = "\"" + Native(TORVAN_TOOL_PATH) + "\" " + arguments;
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+            return false;
+        const bool ended = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+        return ended;
+    }
+
     std::string root;
 };
 
@@ -158,20 +173,50 @@ TEST_F(KilledTool, PackLeavesNoScratchAndTheOldArchive)
 
 TEST_F(KilledTool, UnpackLeavesNoExpandedCopy)
 {
-    std::string command = "\"" + Native(TORVAN_TOOL_PATH) + "\" pack -q \"" + root + "\\site\" -o \"" + root +
-                          "\\site.dat.gz\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    ASSERT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ASSERT_TRUE(RunToEnd("pack -q \"" + root + "\\site\" -o \"" + root + "\\site.dat.gz\""));
 
     const std::string arguments = "unpack \"" + root + "\\site.dat.gz\" -C \"" + root + "\\out\"";
     EXPECT_TRUE(KillWhenScratchHolds(arguments, root + "\\tmp", 8ull << 20)) << "the unpack ended first";
     EXPECT_TRUE(SettledList(root + "\\tmp", 0).empty());
     EXPECT_TRUE(List(root + "\\out").empty());
+}
+
+// Over a working copy, ended while a file is half written, one file after
+// another: every file is whole, old or new, and no scratch name is left
+// beside them. The files are large, so that the end comes while the bytes
+// are being written, the long part of each file.
+TEST_F(KilledTool, UnpackOverAWorkingCopyLeavesEveryFileOldOrNew)
+{
+    const int kFiles = 3;
+    std::mt19937 random(11);
+    std::vector<std::string> fresh, old;
+    CreateDirectoryA((root + "\\big").c_str(), nullptr);
+    CreateDirectoryA((root + "\\out\\big").c_str(), nullptr);
+    auto file = [&](const std::string& top, int i) { return top + "\\big\\d" + std::to_string(i) + "\\f"; };
+    for (int i = 0; i < kFiles; ++i) {
+        std::string bytes(16 << 20, '\0');
+        for (char& c : bytes) c = static_cast<char>(random());
+        fresh.push_back(bytes);
+        old.push_back(bytes.substr(1) + "o");
+        CreateDirectoryA((root + "\\big\\d" + std::to_string(i)).c_str(), nullptr);
+        CreateDirectoryA((root + "\\out\\big\\d" + std::to_string(i)).c_str(), nullptr);
+        ASSERT_TRUE(Write(file(root, i), bytes));
+    }
+    ASSERT_TRUE(RunToEnd("pack -q --plain \"" + root + "\\big\" -o \"" + root + "\\big.dat\""));
+
+    const std::string arguments = "unpack \"" + root + "\\big.dat\" -C \"" + root + "\\out\"";
+    for (int victim = 0; victim < kFiles; ++victim) {
+        SCOPED_TRACE("killed while writing d" + std::to_string(victim));
+        for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(Write(file(root + "\\out", i), old[i]));
+        const std::string folder = root + "\\out\\big\\d" + std::to_string(victim);
+        EXPECT_TRUE(KillWhenScratchHolds(arguments, folder, 1)) << "the unpack ended first";
+        for (int i = 0; i < kFiles; ++i) {
+            const std::string dir = root + "\\out\\big\\d" + std::to_string(i);
+            EXPECT_EQ(SettledList(dir, 1), std::vector<std::string>{"f"});
+            const std::string now = Read(file(root + "\\out", i));
+            EXPECT_TRUE(now == fresh[i] || now == old[i]) << "d" << i << " is neither old nor new";
+        }
+    }
 }
 
 }  // namespace
