@@ -113,14 +113,17 @@ protected:
         SetEnvironmentVariableA("TEMP", temp);
         if (!started) return false;
         bool killed = false;
-        for (int i = 0; i < 60000 && !killed; ++i) {
+        // Looked at without pausing: under Wine a file of many megabytes is
+        // written within the shortest wait.
+        const DWORD start = GetTickCount();
+        while (!killed && GetTickCount() - start < 120000) {
             ULONGLONG largest = 0;
             List(watched, &largest);
             if (largest >= bytes) {
                 killed = TerminateProcess(process.hProcess, 9) != FALSE;
                 break;
             }
-            if (WaitForSingleObject(process.hProcess, 1) == WAIT_OBJECT_0) break;
+            if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0) break;
         }
         if (!killed) TerminateProcess(process.hProcess, 9);
         WaitForSingleObject(process.hProcess, 30000);
@@ -194,7 +197,7 @@ TEST_F(KilledTool, UnpackOverAWorkingCopyLeavesEveryFileOldOrNew)
     CreateDirectoryA((root + "\\out\\big").c_str(), nullptr);
     auto file = [&](const std::string& top, int i) { return top + "\\big\\d" + std::to_string(i) + "\\f"; };
     for (int i = 0; i < kFiles; ++i) {
-        std::string bytes(16 << 20, '\0');
+        std::string bytes(40 << 20, '\0');
         for (char& c : bytes) c = static_cast<char>(random());
         fresh.push_back(bytes);
         old.push_back(bytes.substr(1) + "o");
