@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "LocalPaths.h"
+
 namespace torvan::cli {
 
 namespace {
@@ -26,6 +28,19 @@ bool PreambleLooksValid(const unsigned char* head, size_t size)
 }
 
 }  // namespace
+
+bool CheckArchiveArgument(Console& console, const std::string& path, const std::string& command)
+{
+    if (!Exists(path)) {
+        console.Error(path, "no such archive");
+        return false;
+    }
+    if (!IsRegularFile(path)) {
+        console.Error(path, "not a file (" + command + " takes an archive file)");
+        return false;
+    }
+    return true;
+}
 
 std::string WhyNotAnArchive(const std::string& path)
 {

@@ -70,6 +70,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
     if (verb == "pack") request.command = Command::Pack;
     else if (verb == "unpack") request.command = Command::Unpack;
     else if (verb == "list") request.command = Command::List;
+    else if (verb == "test") request.command = Command::Test;
     else {
         error = "unknown command '" + verb + "' (try 'torvan --help')";
         return false;
@@ -135,6 +136,7 @@ const char* HelpText()
         "  torvan pack [--plain] [--threads N] FOLDER [-o ARCHIVE]\n"
         "  torvan unpack ARCHIVE [-C DEST]\n"
         "  torvan list ARCHIVE\n"
+        "  torvan test ARCHIVE\n"
         "  torvan --help\n"
         "\n"
         "pack     packs FOLDER, with everything below it, into one archive.\n"
@@ -154,6 +156,10 @@ const char* HelpText()
         "         at its full size, zeros in place of the missing bytes).\n"
         "list     shows the entries of ARCHIVE with their sizes, folders ending\n"
         "         in '/', without unpacking anything. Exit 1 if it is no archive.\n"
+        "test     reads ARCHIVE as unpack would and writes nothing: prints each\n"
+        "         problem an unpack into an empty folder would meet, then\n"
+        "         'ok: N files, M folders, B bytes' or 'damaged: N files, F\n"
+        "         failing'. Exits with the code that unpack would.\n"
         "\n"
         "options:\n"
         "  --plain        pack without gzip\n"
@@ -161,7 +167,7 @@ const char* HelpText()
         "                 the archive is byte for byte the same for any N\n"
         "  -o ARCHIVE     pack into ARCHIVE\n"
         "  -C DEST        unpack into DEST\n"
-        "  --names gbk    pack, unpack, list: translate names between local\n"
+        "  --names gbk    every command: translate names between local\n"
         "                 UTF-8 file names and the GBK bytes that archives made\n"
         "                 on Chinese Windows carry. A name with no GBK (or UTF-8)\n"
         "                 form is an error naming the file. The default, raw,\n"
@@ -169,10 +175,12 @@ const char* HelpText()
         "                 are in the ANSI code page, which on Chinese Windows\n"
         "                 is GBK already: there the option changes nothing.\n"
         "  -q, --quiet    no progress bar and no messages except errors (unpack\n"
-        "                 still ends with its 'extracted N, failed M' line)\n"
+        "                 still ends with its 'extracted N, failed M' line,\n"
+        "                 test with its verdict)\n"
         "\n"
         "A progress bar with percentage, files done and elapsed time is shown on\n"
-        "standard error while packing and unpacking, when that is a terminal.\n"
+        "standard error while packing, unpacking and testing, when that is a\n"
+        "terminal.\n"
         "\n"
         "Symbolic links: a link to a file is packed as a file with the contents\n"
         "of its target; a link to a folder is not followed but left out, with\n"

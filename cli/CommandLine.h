@@ -6,7 +6,7 @@
 
 namespace torvan::cli {
 
-enum class Command { None, Help, Pack, Unpack, List };
+enum class Command { None, Help, Pack, Unpack, List, Test };
 
 enum class NameMode { Raw, Gbk };
 

@@ -1,4 +1,4 @@
-// The three things the tool does; each returns the process's exit code.
+// The things the tool does; each returns the process's exit code.
 #pragma once
 
 #include "CommandLine.h"
@@ -8,5 +8,6 @@ namespace torvan::cli {
 int RunPack(const Request& request);
 int RunUnpack(const Request& request);
 int RunList(const Request& request);
+int RunTest(const Request& request);
 
 }  // namespace torvan::cli

@@ -16,14 +16,7 @@ int RunList(const Request& request)
     if (!MakeEngineSetup(request, console, setup)) return 1;
     setup.options.fileDone = nullptr;   // listing is quick; no bar
 
-    if (!Exists(request.archive)) {
-        console.Error(request.archive, "no such archive");
-        return 1;
-    }
-    if (!IsRegularFile(request.archive)) {
-        console.Error(request.archive, "not a file (list takes an archive file)");
-        return 1;
-    }
+    if (!CheckArchiveArgument(console, request.archive, "list")) return 1;
 
     long long files = 0, folders = 0, bytes = 0;
     int errorsBefore = console.ErrorCount();

@@ -3,18 +3,9 @@
 #include "Commands.h"
 #include "EngineSetup.h"
 #include "LocalPaths.h"
+#include "UnpackExitCode.h"
 
 namespace torvan::cli {
-
-namespace {
-
-int ExitCode(const UnpackResult& result)
-{
-    if (result.extracted == 0) return 1;
-    return result.failed > 0 ? 2 : 0;
-}
-
-}  // namespace
 
 int RunUnpack(const Request& request)
 {
@@ -27,20 +18,13 @@ int RunUnpack(const Request& request)
         console.Progress().Finish();
         console.Result("extracted " + std::to_string(result.extracted) + ", failed " +
                        std::to_string(result.failed));
-        return ExitCode(result);
+        return UnpackExitCode(result);
     };
 
     EngineSetup setup;
     if (!MakeEngineSetup(request, console, setup)) return finish();
 
-    if (!Exists(request.archive)) {
-        console.Error(request.archive, "no such archive");
-        return finish();
-    }
-    if (!IsRegularFile(request.archive)) {
-        console.Error(request.archive, "not a file (unpack takes an archive file)");
-        return finish();
-    }
+    if (!CheckArchiveArgument(console, request.archive, "unpack")) return finish();
     if (!IsFolder(destination)) {
         console.Error(destination, Exists(destination) ? "destination is not a folder"
                                                        : "destination folder does not exist");

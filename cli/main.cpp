@@ -1,4 +1,4 @@
-// torvan: packs a folder into one archive, unpacks or lists an archive.
+// torvan: packs a folder into one archive; unpacks, lists or tests an archive.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -25,6 +25,7 @@ int main(int argc, char** argv)
     case Command::Pack: return RunPack(request);
     case Command::Unpack: return RunUnpack(request);
     case Command::List: return RunList(request);
+    case Command::Test: return RunTest(request);
     case Command::None: break;
     }
     return 1;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the two release packages from the Windows builds:
+# Builds the Debian package of the Linux tool (scripts/package-deb.sh), then
+# the two release packages from the Windows builds:
 #   dist/Torvan-<version>-win32.zip  and  dist/Torvan-<version>-win64.zip
 # each with Torvan.exe and TorvanExt.dll (from build-<arch>/bin/), the
 # console tool as console\torvan.exe (Windows names ignore case, so it cannot
@@ -10,6 +11,8 @@ ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
 VERSION="$(cat "$ROOT/VERSION")"
 DIST="$ROOT/dist"
+
+bash scripts/package-deb.sh
 
 missing=()
 for arch in win32 win64; do

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job on the bundled sample site: pack it, unpack it elsewhere, and
-# compare the two trees; then build the two Windows release packages.
+# compare the two trees; then build the Debian package of the Linux tool and
+# the two Windows release packages.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$ROOT"
@@ -18,3 +19,5 @@ echo "Windows builds: build-win64/bin/Torvan.exe and TorvanExt.dll, build-win64/
 VERSION="$(cat "$ROOT/VERSION")"
 echo "Release packages: $ROOT/dist/Torvan-$VERSION-win32.zip and $ROOT/dist/Torvan-$VERSION-win64.zip"
 echo "Installers: $ROOT/dist/Torvan-$VERSION-setup-win64.exe and $ROOT/dist/Torvan-$VERSION-setup-win32.exe"
+echo "Debian package: $ROOT/dist/torvan_${VERSION}_$(dpkg --print-architecture).deb"
+echo "Windows 11 menu package: $ROOT/dist/TorvanShell.msix (certificate: $ROOT/dist/TorvanShell.cer)"

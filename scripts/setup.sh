@@ -13,6 +13,7 @@ PACKAGES=(
   libchm-bin fp-utils zip unzip nsis
   fonts-wqy-microhei
   time locales pigz
+  dpkg-dev lintian man-db groff-base bash-completion
 )
 
 SUDO=""

@@ -15,6 +15,8 @@ ctest --test-dir build --output-on-failure --timeout 900 || status=1
 echo "== fuzzing the archive reader (60 s)"
 bash tests/fuzz/run.sh 60 || status=1
 
+echo "== Debian package of the Linux tool"; bash tests/debian/check.sh || status=1
+
 source scripts/wine-env.sh
 wine_prefix_ready || exit 1
 wine_display_ready || exit 1

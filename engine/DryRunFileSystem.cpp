@@ -1,0 +1,225 @@
+#include "DryRunFileSystem.h"
+
+namespace torvan {
+namespace {
+
+// Longest name of one item: 255 bytes on the usual Linux file systems,
+// 255 characters on NTFS (counted here in bytes, which never undercounts).
+constexpr std::size_t kLongestName = 255;
+
+// Handles of this file system's own files, far below anything a real
+// back end hands out (file descriptors, Win32 handles, -1 for none).
+constexpr FileSystem::Handle kFirstSink = -1000000;
+
+bool IsSeparatorIn(char c, const PathStyle& style) {
+    return c == style.separator || (style.windows && (c == '\\' || c == '/'));
+}
+
+// A name the platform refuses to create, whatever the folder.
+bool IsRefusedName(const std::string& name, const PathStyle& style) {
+    if (name.empty() || name.size() > kLongestName) return true;
+    if (!style.windows) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (style.isLeadByte(c) && i + 1 < name.size()) {
+            ++i;
+            continue;
+        }
+        if (c < 0x20 || std::string("<>\"|?*").find(static_cast<char>(c)) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// Windows drops trailing dots and spaces and ignores the case of letters:
+// "Index.HTML." and "index.html" are one file there.
+std::string WindowsKey(std::string name, const PathStyle& style) {
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (style.isLeadByte(c) && i + 1 < name.size()) ++i;
+        else if (c >= 'A' && c <= 'Z') name[i] = static_cast<char>(c + 32);
+    }
+    return name;
+}
+
+std::string ParentKey(const std::string& key) {
+    const std::string::size_type at = key.rfind('/');
+    return at == std::string::npos ? std::string() : key.substr(0, at);
+}
+
+}  // namespace
+
+DryRunFileSystem::DryRunFileSystem(FileSystem& inner)
+    : DelegatingFileSystem(inner), m_nextSink(kFirstSink) {
+    // A name no real folder is expected to have; paths below it never
+    // reach the real file system.
+    const PathStyle& style = inner.Style();
+    m_root = style.windows ? "C:\\:dry-run:" : "/:dry-run:";
+    m_items[""] = ItemKind::Folder;
+}
+
+bool DryRunFileSystem::Inside(const std::string& path, std::string& key) const {
+    const PathStyle& style = Style();
+    if (path.compare(0, m_root.size(), m_root) != 0) return false;
+    if (path.size() > m_root.size() && !IsSeparatorIn(path[m_root.size()], style)) return false;
+    key.clear();
+    std::string component;
+    auto take = [&]() {
+        if (style.windows) component = WindowsKey(component, style);
+        if (!component.empty() && component != ".") {
+            if (!key.empty()) key += '/';
+            key += component;
+        }
+        component.clear();
+    };
+    for (std::size_t i = m_root.size(); i < path.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(path[i]);
+        if (style.isLeadByte(c) && i + 1 < path.size()) {
+            component += path[i];
+            component += path[++i];
+        } else if (IsSeparatorIn(path[i], style)) {
+            take();
+        } else {
+            component += path[i];
+        }
+    }
+    take();
+    return true;
+}
+
+bool DryRunFileSystem::CanCreate(const std::string& path) const {
+    std::string key;
+    if (!Inside(path, key) || key.empty()) return false;
+    const std::string::size_type at = FindLastSeparator(path, Style());
+    if (IsRefusedName(path.substr(at == std::string::npos ? 0 : at + 1), Style())) return false;
+    const auto parent = m_items.find(ParentKey(key));
+    return parent != m_items.end() && parent->second == ItemKind::Folder;
+}
+
+bool DryRunFileSystem::CanPlaceFile(const std::string& path) const {
+    std::string key;
+    if (!CanCreate(path) || !Inside(path, key)) return false;
+    const auto existing = m_items.find(key);
+    return existing == m_items.end() || existing->second == ItemKind::File;
+}
+
+bool DryRunFileSystem::PlaceFile(const std::string& path) {
+    std::string key;
+    if (!CanPlaceFile(path) || !Inside(path, key)) return false;
+    m_items[key] = ItemKind::File;
+    return true;
+}
+
+FileSystem::Handle DryRunFileSystem::NewSink() {
+    const Handle sink = m_nextSink--;
+    m_sinks.insert(sink);
+    return sink;
+}
+
+bool DryRunFileSystem::ListFolder(const std::string& folder, std::vector<FolderItem>& items) {
+    // Unpacking never lists what it made, so the imaginary folder keeps no
+    // names to list.
+    std::string key;
+    if (!Inside(folder, key)) return m_inner.ListFolder(folder, items);
+    items.clear();
+    return false;
+}
+
+ItemKind DryRunFileSystem::KindOf(const std::string& path) {
+    std::string key;
+    if (!Inside(path, key)) return m_inner.KindOf(path);
+    const auto item = m_items.find(key);
+    return item == m_items.end() ? ItemKind::Missing : item->second;
+}
+
+bool DryRunFileSystem::IsLink(const std::string& path) {
+    std::string key;
+    return Inside(path, key) ? false : m_inner.IsLink(path);
+}
+
+long long DryRunFileSystem::Read(Handle file, void* buffer, std::size_t size) {
+    return IsSink(file) ? 0 : m_inner.Read(file, buffer, size);
+}
+
+bool DryRunFileSystem::Write(Handle file, const void* data, std::size_t size) {
+    if (!IsSink(file)) return m_inner.Write(file, data, size);
+    m_bytesWritten += static_cast<long long>(size);
+    return true;
+}
+
+bool DryRunFileSystem::Seek(Handle file, long long offset) {
+    return IsSink(file) ? offset >= 0 : m_inner.Seek(file, offset);
+}
+
+long long DryRunFileSystem::SizeOf(Handle file) {
+    return IsSink(file) ? 0 : m_inner.SizeOf(file);
+}
+
+bool DryRunFileSystem::Close(Handle file) {
+    if (!IsSink(file)) return m_inner.Close(file);
+    m_sinks.erase(file);
+    return true;
+}
+
+FileIdentity DryRunFileSystem::IdentityOf(Handle file) {
+    return IsSink(file) ? FileIdentity() : m_inner.IdentityOf(file);
+}
+
+FileIdentity DryRunFileSystem::IdentityOf(const std::string& path) {
+    std::string key;
+    return Inside(path, key) ? FileIdentity() : m_inner.IdentityOf(path);
+}
+
+bool DryRunFileSystem::MakeFolder(const std::string& path) {
+    std::string key;
+    if (!CanCreate(path) || !Inside(path, key) || m_items.count(key)) return false;
+    m_items[key] = ItemKind::Folder;
+    ++m_foldersMade;
+    return true;
+}
+
+bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch) {
+    std::string key;
+    // The job's own scratch data goes to the real temporary folder, as usual.
+    if (folder.empty() || !Inside(folder, key)) {
+        if (folder.empty()) return m_inner.CreateScratch(folder, scratch);
+        return false;
+    }
+    if (KindOf(folder) != ItemKind::Folder) return false;
+    scratch.handle = NewSink();
+    scratch.path.clear();
+    return true;
+}
+
+bool DryRunFileSystem::CreateReplacement(const std::string& target, Scratch& scratch) {
+    scratch = Scratch();
+    // Nothing outside the imaginary folder is ever written.
+    if (!CanPlaceFile(target)) return false;
+    scratch.handle = NewSink();
+    return true;
+}
+
+bool DryRunFileSystem::KeepScratch(Scratch& scratch, const std::string& target) {
+    if (!IsSink(scratch.handle)) return m_inner.KeepScratch(scratch, target);
+    Close(scratch.handle);
+    scratch.handle = kNoHandle;
+    return PlaceFile(target);
+}
+
+void DryRunFileSystem::DiscardScratch(Scratch& scratch) {
+    if (!IsSink(scratch.handle)) return m_inner.DiscardScratch(scratch);
+    Close(scratch.handle);
+    scratch.handle = kNoHandle;
+}
+
+bool DryRunFileSystem::Delete(const std::string& path) {
+    std::string key;
+    if (!Inside(path, key)) return false;
+    const auto item = m_items.find(key);
+    if (item == m_items.end() || item->second != ItemKind::File) return false;
+    m_items.erase(item);
+    return true;
+}
+
+}  // namespace torvan
