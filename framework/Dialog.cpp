@@ -121,5 +121,14 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hDlg, UINT message, WPARAM wParam, LPA
     if (message != WM_INITDIALOG) return FALSE;
     CDialog* dialog = reinterpret_cast<CDialog*>(lParam);
     if (!dialog || !dialog->SubclassWindow(hDlg)) return TRUE;
-    return dialog->OnInitDialog();
+    RECT placed;
+    ::GetWindowRect(hDlg, &placed);
+    BOOL result = dialog->OnInitDialog();
+    // A modal dialog that its initialisation did not move opens centred over
+    // its owner (the main window over the screen's work area), not at the
+    // owner's corner where the template's zero position would put it.
+    RECT now;
+    ::GetWindowRect(hDlg, &now);
+    if (dialog->m_bModal && ::EqualRect(&placed, &now)) dialog->CenterWindow();
+    return result;
 }
