@@ -26,9 +26,8 @@ source scripts/wine-env.sh
 wine_prefix_ready || exit 1
 
 WORK="$ROOT/$NATIVE/interop"
-failures=0
-fail() { echo "interop FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "interop ok: $*"; }
+source tests/checks.sh
+checks_begin "interop"
 
 winpath() { printf 'Z:%s' "$(printf '%s' "$1" | tr / '\\')"; }
 
@@ -109,8 +108,4 @@ for build in "${WINDOWS[@]}"; do
 done
 
 timeout 30 wineserver -w 2>/dev/null || true
-if [ $failures -gt 0 ]; then
-  echo "interop: $failures check(s) failed" >&2
-  exit 1
-fi
-echo "interop: all checks passed"
+checks_end

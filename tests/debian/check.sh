@@ -9,10 +9,8 @@ cd "$ROOT"
 VERSION="$(cat VERSION)"
 DEB="dist/torvan_${VERSION}_$(dpkg --print-architecture).deb"
 
-failures=0
-fail() { echo "debian FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "debian ok: $*"; }
-check() { local what="$1"; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+source tests/checks.sh
+checks_begin "debian"
 
 bash scripts/package-deb.sh || { echo "debian FAIL: scripts/package-deb.sh did not build $DEB" >&2; exit 1; }
 
@@ -79,5 +77,4 @@ check "completion: folders for pack" completion_offers "torvan pack " "sub "
 check "completion: options of unpack" completion_offers "torvan unpack site.dat.gz -" "--help --names --quiet -C "
 check "completion: name encodings" completion_offers "torvan list --names " "gbk raw "
 
-[ "$failures" -eq 0 ] || { echo "debian: $failures failure(s)" >&2; exit 1; }
-echo "debian: all checks passed"
+checks_end

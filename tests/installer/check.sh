@@ -12,10 +12,8 @@ cd "$ROOT"
 VERSION="$(cat VERSION)"
 CLSID="$(sed -n 's/^#define PACKMENU_CLSID_TEXT "\(.*\)"$/\1/p' resources/PackMenuClsid.h)"
 
-failures=0
-fail() { echo "installer FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "installer ok: $*"; }
-check() { local what="$1"; shift; if "$@"; then pass "$what"; else fail "$what"; fi; }
+source tests/checks.sh
+checks_begin "installer"
 
 bash scripts/package.sh >/dev/null || { echo "installer FAIL: scripts/package.sh" >&2; exit 1; }
 setup_of() { echo "$ROOT/dist/Torvan-$VERSION-setup-$1.exe"; }
@@ -333,8 +331,4 @@ else
   echo "installer: this machine runs no 32-bit code; the win32 installer had its static checks only"
 fi
 
-if [ $failures -gt 0 ]; then
-  echo "installer: $failures check(s) failed" >&2
-  exit 1
-fi
-echo "installer: all checks passed"
+checks_end

@@ -11,9 +11,8 @@ ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$ROOT"
 VERSION="$(cat VERSION)"
 SETUP="dist/Torvan-$VERSION-setup-win64.exe"
-failures=0
-fail() { echo "win11 installer FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "win11 installer ok: $*"; }
+source tests/checks.sh
+checks_begin "win11 installer"
 
 for input in "$SETUP" dist/TorvanShell.msix "dist/Torvan-$VERSION-win64.zip"; do
   [ -f "$input" ] || { echo "win11 installer FAIL: $input missing (run scripts/package.sh)" >&2; exit 1; }
@@ -91,5 +90,4 @@ classic_keys && pass "Windows 11, registration refused: classic keys written" ||
 TORVAN_POWERSHELL_EXIT=0 uninstall
 classic_keys && fail "uninstall left the classic keys"
 
-[ "$failures" -eq 0 ] && echo "win11 installer: all checks passed" || echo "win11 installer: $failures failed" >&2
-exit $((failures > 0))
+checks_end

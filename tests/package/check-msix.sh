@@ -8,8 +8,8 @@ ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$ROOT"
 PACKAGE=dist/TorvanShell.msix
 
-failures=0
-fail() { echo "msix FAIL: $*" >&2; failures=$((failures + 1)); }
+source tests/checks.sh
+checks_begin "msix"
 
 [ -f "$PACKAGE" ] || bash scripts/package.sh || { echo "msix FAIL: scripts/package.sh failed" >&2; exit 1; }
 [ -f "$PACKAGE" ] || { echo "msix FAIL: $PACKAGE was not written" >&2; exit 1; }
@@ -45,5 +45,4 @@ done
 # The 64-bit installer carries the package and registers it on Windows 11.
 bash tests/installer/win11-menu.sh || fail "the installer's Windows 11 branch"
 
-[ "$failures" -eq 0 ] && echo "msix: all checks passed" || echo "msix: $failures check(s) failed" >&2
-exit $((failures > 0))
+checks_end

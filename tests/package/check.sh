@@ -8,9 +8,8 @@ ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$ROOT"
 VERSION="$(cat "$ROOT/VERSION")"
 
-failures=0
-fail() { echo "package FAIL: $*" >&2; failures=$((failures + 1)); }
-pass() { echo "package ok: $*"; }
+source tests/checks.sh
+checks_begin "package"
 
 bash scripts/package.sh || { echo "package FAIL: scripts/package.sh did not build the packages" >&2; exit 1; }
 
@@ -67,8 +66,4 @@ for arch in win32 win64; do
   fi
 done
 
-if [ $failures -gt 0 ]; then
-  echo "package: $failures check(s) failed" >&2
-  exit 1
-fi
-echo "package: all checks passed"
+checks_end
