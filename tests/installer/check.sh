@@ -32,9 +32,9 @@ for arch in win64 win32; do
   [ -f "$setup" ] || { fail "$setup missing"; continue; }
   case $arch in win64) objdump=x86_64-w64-mingw32-objdump format=pei-x86-64 ;;
                 win32) objdump=i686-w64-mingw32-objdump format=pei-i386 ;; esac
-  check "$arch: a PE of machine $format" grep -q "file format $format" <("$objdump" -f "$setup")
+  check "$arch: a PE of machine $format" grep -q "file format $format" <(LC_ALL=C "$objdump" -f "$setup")
   foreign=""
-  for dll in $("$objdump" -p "$setup" | awk '/DLL Name:/ {print tolower($3)}'); do
+  for dll in $(LC_ALL=C "$objdump" -p "$setup" | awk '/DLL Name:/ {print tolower($3)}'); do
     case "$SYSTEM_DLLS" in *" $dll "*) ;; *) foreign="$foreign $dll" ;; esac
   done
   check "$arch: imports only Windows' own DLLs${foreign:+ (not$foreign)}" test -z "$foreign"

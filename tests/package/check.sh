@@ -42,7 +42,7 @@ for arch in win32 win64; do
   case $arch in win32) objdump=i686-w64-mingw32-objdump ;; win64) objdump=x86_64-w64-mingw32-objdump ;; esac
   for binary in Torvan.exe TorvanExt.dll console/torvan.exe; do
     foreign=""
-    for dll in $("$objdump" -p "$unpacked/$binary" | awk '/DLL Name:/ {print tolower($3)}'); do
+    for dll in $(LC_ALL=C "$objdump" -p "$unpacked/$binary" | awk '/DLL Name:/ {print tolower($3)}'); do
       case " $(echo $SYSTEM_DLLS) " in *" $dll "*) ;; *) foreign="$foreign $dll" ;; esac
     done
     [ -z "$foreign" ] && pass "$arch: $binary needs only Windows' own DLLs" \

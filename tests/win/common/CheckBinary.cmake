@@ -5,7 +5,9 @@
 # at ordinals 1, 2, 3... in the order given.
 # Run as: cmake -DOBJDUMP=... -DBINARY=... [-DGUI=ON] [-DEXPORTS=a,b,c] -P CheckBinary.cmake
 cmake_policy(SET CMP0057 NEW)  # IN_LIST
-execute_process(COMMAND ${OBJDUMP} -p ${BINARY} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
+# Its English headings are what is parsed below, whatever the locale.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C ${OBJDUMP} -p ${BINARY}
+                OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "objdump failed on ${BINARY}")
 endif()
