@@ -73,6 +73,7 @@ bool ArchiveSource::Open(Access access) {
         return ReadPreamble();
     }
     m_direct.Close();
+    m_gzip = true;
     m_gz = gzopen(m_archive.c_str(), "rb");
     if (!m_gz) return Fail(ArchiveOutcome::Unread, "cannot be opened");
     gzbuffer(m_gz, kGzipReadBufferSize);
@@ -118,6 +119,10 @@ bool ArchiveSource::Expand() {
         if (got > 0 && !m_fs.Write(m_expanded.Handle(), buffer.data(), static_cast<std::size_t>(got)))
             return Fail(ArchiveOutcome::Unread, "write to the scratch file in the temporary folder failed (disk full?)");
     }
+    // Let go of the archive: an entry may name it, and on Windows an open
+    // file cannot be replaced.
+    gzclose(m_gz);
+    m_gz = nullptr;
     if (!m_findings.Opened()) return false;   // reported as it was met
     m_plain = m_expanded.Handle();
     m_dataSize = m_fs.SizeOf(m_plain);
@@ -131,7 +136,7 @@ bool ArchiveSource::ReadPreamble() {
     if (!m_findings.Opened()) return false;   // a stream that broke at once
     if (got < 0) return Fail(ArchiveOutcome::Unread, "cannot be read");
     if (!ParsePreamble(preamble, m_fileCount, m_manifestLength))
-        return Fail(ArchiveOutcome::NotAnArchive, m_gz ? "not an archive (gzip data, but not of an archive)"
+        return Fail(ArchiveOutcome::NotAnArchive, m_gzip ? "not an archive (gzip data, but not of an archive)"
                                                        : "not an archive (it does not begin with the archive's two numbers)");
     return true;
 }
