@@ -1,33 +1,8 @@
 #include "ArchiveProbe.h"
 
-#include <zlib.h>
-
-#include <cctype>
-#include <cstdio>
-#include <vector>
-
 #include "LocalPaths.h"
 
 namespace torvan::cli {
-
-namespace {
-
-bool PreambleLooksValid(const unsigned char* head, size_t size)
-{
-    if (size < 32) return false;
-    for (int field = 0; field < 2; ++field) {
-        long value = 0;
-        const unsigned char* p = head + field * 16;
-        int i = 0;
-        while (i < 16 && std::isspace(p[i])) ++i;
-        if (i < 16 && p[i] == '+') ++i;
-        while (i < 16 && std::isdigit(p[i])) value = value * 10 + (p[i++] - '0');
-        if (value <= 0) return false;
-    }
-    return true;
-}
-
-}  // namespace
 
 bool CheckArchiveArgument(Console& console, const std::string& path, const std::string& command)
 {
@@ -40,39 +15,6 @@ bool CheckArchiveArgument(Console& console, const std::string& path, const std::
         return false;
     }
     return true;
-}
-
-std::string WhyNotAnArchive(const std::string& path)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "cannot be opened";
-    unsigned char magic[2] = {};
-    size_t got = std::fread(magic, 1, 2, file);
-    std::fclose(file);
-    if (got == 0) return "empty file, not an archive";
-    bool gzip = got == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
-
-    gzFile gz = gzopen(path.c_str(), "rb");
-    if (!gz) return "cannot be opened";
-    std::vector<unsigned char> buffer(1 << 16);
-    int first = gzread(gz, buffer.data(), static_cast<unsigned>(buffer.size()));
-    std::string why;
-    if (first < 0) {
-        int code = 0;
-        why = std::string("corrupt gzip data (") + gzerror(gz, &code) + ")";
-    } else if (!PreambleLooksValid(buffer.data(), static_cast<size_t>(first))) {
-        why = gzip ? "not an archive (valid gzip, but not of an archive)"
-                   : "not an archive (it does not begin with the archive's two numbers)";
-    } else if (gzip) {
-        // The head is fine: read on to find where the compressed data breaks.
-        int more;
-        while ((more = gzread(gz, buffer.data(), static_cast<unsigned>(buffer.size()))) > 0) {
-        }
-        int code = 0;
-        if (more < 0) why = std::string("corrupt gzip data (") + gzerror(gz, &code) + ")";
-    }
-    gzclose(gz);
-    return why.empty() ? "not an archive, or it cannot be read" : why;
 }
 
 }  // namespace torvan::cli

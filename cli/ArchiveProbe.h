@@ -1,5 +1,5 @@
-// Says in words why a file is not a readable archive, for the message that
-// follows a refusal: an empty file, plain text, or gzip data that breaks.
+// Checks the archive operand before a command reads it, so that a missing
+// file or a folder is named as such rather than as a damaged archive.
 #pragma once
 
 #include <string>
@@ -11,7 +11,5 @@ namespace torvan::cli {
 // False, with the reason on the console, when `path` is missing or is no
 // regular file; `command` names what was asked in that reason.
 bool CheckArchiveArgument(Console& console, const std::string& path, const std::string& command);
-
-std::string WhyNotAnArchive(const std::string& path);
 
 }  // namespace torvan::cli

@@ -19,8 +19,7 @@ int RunList(const Request& request)
     if (!CheckArchiveArgument(console, request.archive, "list")) return 1;
 
     long long files = 0, folders = 0, bytes = 0;
-    int errorsBefore = console.ErrorCount();
-    bool ok = ListArchive(
+    const ArchiveFindings found = ListArchive(
         request.archive,
         [&](const ArchiveEntry& entry) {
             switch (entry.kind) {
@@ -40,11 +39,9 @@ int RunList(const Request& request)
         setup.options);
     std::fflush(stdout);
 
-    if (!ok) {
-        if (console.ErrorCount() == errorsBefore)
-            console.Error(request.archive, WhyNotAnArchive(request.archive));
-        return 1;
-    }
+    // A damaged archive's listing may lack entries, or name ones whose bytes
+    // are not there: the problems are on stderr, and no totals follow.
+    if (!found.Whole()) return 1;
     std::printf("%lld files, %lld folders, %lld bytes\n", files, folders, bytes);
     return 0;
 }

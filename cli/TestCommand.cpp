@@ -19,13 +19,15 @@ int RunTest(const Request& request)
 
     DryRunFileSystem dryRun(PlatformFileSystem());
     setup.options.fs = &dryRun;
-    const int errorsBefore = console.ErrorCount();
     const UnpackResult result = Unpack(request.archive, dryRun.Destination(), nullptr, setup.options);
-    if (result.extracted == 0 && result.failed == 0 && console.ErrorCount() == errorsBefore)
-        console.Error(request.archive, WhyNotAnArchive(request.archive));
 
     const int exitCode = UnpackExitCode(result);
-    if (exitCode == 0) {
+    if (result.archive.outcome == ArchiveOutcome::NotAnArchive) {
+        console.Result("not an archive");
+    } else if (result.archive.outcome == ArchiveOutcome::Unread) {
+        // The archive may be fine: this run could not look at it.
+        console.Result("cannot test: " + result.archive.why);
+    } else if (exitCode == 0) {
         console.Result("ok: " + std::to_string(result.extracted) + " files, " +
                        std::to_string(dryRun.FoldersMade()) + " folders, " +
                        std::to_string(dryRun.BytesWritten()) + " bytes");

@@ -31,11 +31,9 @@ int RunUnpack(const Request& request)
         return finish();
     }
 
-    int errorsBefore = console.ErrorCount();
     std::string absolute = AbsoluteFolder(destination);
+    // The engine names every problem it meets, the archive's own included.
     result = Unpack(request.archive, absolute, nullptr, setup.options);
-    if (result.extracted == 0 && result.failed == 0 && console.ErrorCount() == errorsBefore)
-        console.Error(request.archive, WhyNotAnArchive(request.archive));
     if (result.failed > 0) {
         // The entries name themselves; this says what they have in common.
         std::string why = WhyNotWritable(absolute);

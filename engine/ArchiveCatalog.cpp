@@ -1,70 +1,56 @@
 #include "ArchiveCatalog.h"
 
-#include <zlib.h>
-
 #include "ArchiveFormat.h"
+#include "ArchiveSource.h"
 #include "EngineContext.h"
 #include "NameCodec.h"
 
 namespace torvan {
-namespace {
 
-// Reads up to `size` bytes; fewer only where the data ends. -1 on corrupt data.
-long long GzReadUpTo(gzFile gz, char* buffer, std::size_t size) {
-    std::size_t total = 0;
-    while (total < size) {
-        std::size_t want = size - total;
-        if (want > kCopyBufferSize) want = kCopyBufferSize;
-        const int got = gzread(gz, buffer + total, static_cast<unsigned>(want));
-        if (got < 0) return -1;
-        if (got == 0) break;
-        total += static_cast<std::size_t>(got);
-    }
-    return static_cast<long long>(total);
-}
-
-}  // namespace
-
-bool ListArchive(const std::string& archive,
-                 const std::function<void(const ArchiveEntry&)>& onEntry,
-                 const EngineOptions& options) {
+ArchiveFindings ListArchive(const std::string& archive,
+                            const std::function<void(const ArchiveEntry&)>& onEntry,
+                            const EngineOptions& options) {
     EngineContext context(options);
-    if (context.fs.KindOf(archive) != ItemKind::File) return false;
-    gzFile gz = gzopen(archive.c_str(), "rb");
-    if (!gz) return false;
-    char preamble[kPreambleSize] = {};
-    int total = 0;
-    int manifestLength = 0;
-    if (GzReadUpTo(gz, preamble, sizeof preamble) < 0 || !ParsePreamble(preamble, total, manifestLength)) {
-        gzclose(gz);
-        return false;
-    }
+    // Listing needs no scratch copy: the manifest is read as it streams by.
+    ArchiveSource source(context, archive);
+    if (!source.Open(ArchiveSource::Access::Streamed)) return source.Findings();
 
-    // Lines are reported as they are read. Compressed data that turns out
-    // corrupt further on ends the listing like the end of the data would.
-    bool corrupt = false;
+    long long position = static_cast<long long>(kPreambleSize);
     ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
-        const long long got = corrupt ? 0 : GzReadUpTo(gz, bytes, size);
-        if (got < 0) corrupt = true;
-        return got < 0 ? 0 : got;
-    }, manifestLength);
+        const long long got = source.ReadAt(position, bytes, size);
+        if (got > 0) position += got;
+        return got;
+    }, source.ManifestLength());
+    long long payloadEnd = source.PayloadStart();
+    bool manifestWhole = true;
     ManifestLine line;
     while (parser.Next(line)) {
-        if (corrupt) break;
+        if (!source.Findings().Opened()) break;   // the stream broke; said so already
+        if (line.cut) {
+            context.Problem(archive, "archive ends inside its manifest");
+            source.Findings().endsInManifest = true;
+            manifestWhole = false;
+            break;
+        }
         if (line.tooLong) {
             context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
+            manifestWhole = false;
             break;
         }
         ArchiveEntry entry = line.entry;
+        if (entry.kind == ArchiveEntry::File && entry.size > 0) payloadEnd += entry.size;
         if (options.names && !options.names->ToLocal(line.entry.name, entry.name)) {
             context.Problem(line.entry.name, "name has no form in the local encoding");
             continue;
         }
         if (onEntry) onEntry(entry);
     }
-    gzclose(gz);
-    if (corrupt) context.Problem(archive, "corrupt compressed data");
-    return true;
+    source.Finish(manifestWhole ? payloadEnd : -1);
+    const ArchiveFindings& found = source.Findings();
+    if (found.Opened() && found.missingBytes > 0)
+        context.Problem(archive, "archive ends " + std::to_string(found.missingBytes) +
+                                     " bytes before the end of its payload");
+    return found;
 }
 
 }  // namespace torvan

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "ArchiveFindings.h"
 #include "EngineOptions.h"
 
 namespace torvan {
@@ -15,12 +16,13 @@ struct ArchiveEntry {
     int size = 0;       // files only
 };
 
-// False when the file cannot be read or is not an archive; nothing is
-// reported then. Otherwise every manifest line is reported in order, as it
-// is read; compressed data found corrupt on the way ends the listing with
-// a problem report.
-bool ListArchive(const std::string& archive,
-                 const std::function<void(const ArchiveEntry&)>& onEntry,
-                 const EngineOptions& options = {});
+// Reports every manifest line in order, as it is read, then reads the rest
+// of a gzip stream so that its checksum is known. The findings say what was
+// met; Opened() is false when the file cannot be read or is not an archive,
+// and nothing is reported then. Each problem is also told to
+// options.problem as it is met.
+ArchiveFindings ListArchive(const std::string& archive,
+                            const std::function<void(const ArchiveEntry&)>& onEntry,
+                            const EngineOptions& options = {});
 
 }  // namespace torvan

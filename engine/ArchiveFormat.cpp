@@ -79,9 +79,13 @@ bool ManifestParser::Next(ManifestLine& line) {
     std::string text;
     bool textEnded = false;   // a zero byte ends a line's text
     bool fed = false;
+    bool cut = false;
     while (m_pos < m_end) {
         const int c = PeekByte();
-        if (c < 0) break;   // the rest reads as zeros: no line feed among them
+        if (c < 0) {
+            cut = true;
+            break;
+        }
         ++m_pos;
         if (c == '\n') {
             fed = true;
@@ -94,6 +98,12 @@ bool ManifestParser::Next(ManifestLine& line) {
     // Without a line feed the line runs to the end of the parsed bytes.
     const std::size_t length = fed ? m_pos - 1 - start : m_end - start;
     if (!fed) m_done = true;   // the last piece, even when it is empty
+    if (cut) {
+        // Whatever its field would have said (an empty size reads as 0),
+        // it is not what was packed.
+        line.cut = true;
+        return true;
+    }
     if (length > kMaxLineLength) {
         // Cannot be read into the peer's line buffer: one failed entry, and
         // nothing after it can be trusted to line up with the payload.

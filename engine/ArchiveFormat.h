@@ -35,6 +35,10 @@ bool ParsePreamble(const char* bytes, int& fileCount, int& manifestLength);
 struct ManifestLine {
     ArchiveEntry entry;
     bool tooLong = false;   // longer than kMaxLineLength: the parse ends here
+    // Not wholly inside the data (its line feed, or for the last parsed
+    // line its last byte, lies past the data's end): no entry, and the
+    // parse ends here.
+    bool cut = false;
 };
 
 // Reads the bytes that follow the preamble: up to `size` of them into
@@ -42,9 +46,8 @@ struct ManifestLine {
 using ManifestReadFn = std::function<long long(char* buffer, std::size_t size)>;
 
 // Splits a manifest into its lines as it reads it, holding no more than a
-// line at a time, however long the preamble says the manifest is. Bytes the
-// data lacks read as zeros. The final byte is not parsed (in a sound
-// archive it is the last line feed).
+// line at a time, however long the preamble says the manifest is. The
+// final byte is not parsed (in a sound archive it is the last line feed).
 class ManifestParser {
 public:
     ManifestParser(ManifestReadFn read, int manifestLength);

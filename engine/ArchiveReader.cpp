@@ -1,11 +1,10 @@
 #include "ArchiveReader.h"
 
-#include <zlib.h>
-
 #include <cstring>
 #include <vector>
 
 #include "ArchiveFormat.h"
+#include "ArchiveSource.h"
 #include "EngineContext.h"
 #include "NameCodec.h"
 #include "ScopedFile.h"
@@ -13,72 +12,16 @@
 namespace torvan {
 namespace {
 
-// Reads until `size` bytes are in or the file ends; the count read, or -1.
-long long ReadUpTo(FileSystem& fs, FileSystem::Handle file, char* buffer, std::size_t size) {
-    std::size_t total = 0;
-    while (total < size) {
-        const long long got = fs.Read(file, buffer + total, size - total);
-        if (got < 0) return -1;
-        if (got == 0) break;
-        total += static_cast<std::size_t>(got);
-    }
-    return static_cast<long long>(total);
-}
-
-constexpr unsigned kGzipReadBufferSize = 262144;
-
-// Expands a gzip-wrapped archive into the scratch file, which is then
-// read from its start.
-bool Expand(const EngineContext& context, const std::string& archive, FileSystem::Handle scratch,
-            std::vector<char>& buffer) {
-    FileSystem& fs = context.fs;
-    gzFile gz = gzopen(archive.c_str(), "rb");
-    if (!gz) {
-        context.Problem(archive, "cannot be opened");
-        return false;
-    }
-    // Larger reads than zlib's default 8 KiB: a 1 GiB archive otherwise
-    // costs over a hundred thousand read calls.
-    gzbuffer(gz, kGzipReadBufferSize);
-    bool expanded = true;
-    for (;;) {
-        // Data that merely ends early reads as a shorter archive; only
-        // corrupt data or a wrong checksum is an error.
-        const int got = gzread(gz, buffer.data(), static_cast<unsigned>(buffer.size()));
-        if (got < 0) {
-            context.Problem(archive, "corrupt compressed data");
-            expanded = false;
-            break;
-        }
-        if (got == 0) break;
-        if (!fs.Write(scratch, buffer.data(), static_cast<std::size_t>(got))) {
-            context.Problem(archive, "write to the scratch file in the temporary folder failed (disk full?)");
-            expanded = false;
-            break;
-        }
-    }
-    gzclose(gz);
-    if (expanded && !fs.Seek(scratch, 0)) {
-        context.Problem(archive, "scratch file cannot be read back");
-        expanded = false;
-    }
-    return expanded;
-}
-
-bool StartsWithGzipMagic(const char* bytes, long long size) {
-    return size >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
-           static_cast<unsigned char>(bytes[1]) == 0x8b;
-}
-
 // Creates the folders and files of one plain archive under the
 // destination, taking each file's contents in turn from the payload.
 class EntryWriter {
 public:
-    EntryWriter(const EngineContext& context, const std::string& destination,
-                FileSystem::Handle source, std::vector<char>& buffer)
-        : m_context(context), m_fs(context.fs), m_destination(destination),
-          m_source(source), m_sourceIdentity(context.fs.IdentityOf(source)),
-          m_sourceSize(context.fs.SizeOf(source)), m_buffer(buffer) {}
+    EntryWriter(const EngineContext& context, const std::string& destination, ArchiveSource& source,
+                std::vector<char>& buffer)
+        : m_context(context), m_fs(context.fs), m_destination(destination), m_source(source),
+          m_sourceIdentity(source.Identity()), m_sourceSize(source.DataSize()),
+          m_unverified(source.Findings().outcome == ArchiveOutcome::CutShort), m_buffer(buffer),
+          m_payloadPosition(source.PayloadStart()) {}
 
     void MakeFolder(const std::string& archiveName) {
         std::string path;
@@ -87,12 +30,34 @@ public:
     }
 
     // True when the file was written whole. The payload position moves on
-    // by `size` bytes in every case. The file under the entry's name is
-    // always whole, old or new: the bytes go to a scratch file beside it,
-    // which takes the name only once they are all written.
+    // by `size` bytes in every case.
     bool WriteFile(const std::string& archiveName, int size) {
         const long long start = m_payloadPosition;
         if (size > 0) m_payloadPosition += size;
+        const bool whole = Place(archiveName, size, start);
+        if (size > 0 && m_sourceSize >= 0 && start < m_sourceSize) {
+            m_lastInData = archiveName;
+            m_lastInDataWhole = whole;
+        }
+        return whole;
+    }
+
+    // Where the manifest says the payload ends.
+    long long PayloadEnd() const { return m_payloadPosition; }
+
+    // The last file entry with bytes that begin inside the data, if it was
+    // written whole: in a stream that did not verify, its bytes are the
+    // ones next to the damage.
+    bool LastInDataWasWhole(std::string& archiveName) const {
+        archiveName = m_lastInData;
+        return m_lastInDataWhole;
+    }
+
+private:
+    // The file under the entry's name is always whole, old or new: the
+    // bytes go to a scratch file beside it, which takes the name only once
+    // they are all written.
+    bool Place(const std::string& archiveName, int size, long long start) {
 
         // "./site/dir/" or "./site/." would otherwise land on a folder's
         // name; on Windows such a name cannot be created at all.
@@ -106,6 +71,11 @@ public:
         // destination: replacing it would take it from the user.
         if (m_sourceIdentity.SameAs(m_fs.IdentityOf(path))) {
             m_context.Problem(archiveName, "refused: would overwrite the archive being unpacked");
+            return false;
+        }
+        // Bytes that never verified must not take a good file's place.
+        if (m_unverified && m_fs.KindOf(path) != ItemKind::Missing) {
+            m_context.Problem(archiveName, "the existing file was kept, because the archive's checksum could not be checked");
             return false;
         }
         // Zeros in place of a good file would destroy it: a file that is
@@ -138,9 +108,6 @@ public:
         return true;
     }
 
-    void SetPayloadStart(long long position) { m_payloadPosition = position; }
-
-private:
     // Where an archive name lands under the destination; false (with the
     // reason reported) for names that would land anywhere else.
     bool LocalPath(const std::string& archiveName, std::string& path) {
@@ -200,12 +167,14 @@ private:
     // The payload bytes of one file, zeros where the payload ends early;
     // `missing` counts those.
     bool CopyPayload(long long start, int size, FileSystem::Handle out, long long& missing) {
-        bool ended = !m_fs.Seek(m_source, start);
+        bool ended = false;
+        long long position = start;
         long long remaining = size;
         while (remaining > 0) {
             const std::size_t want = remaining < static_cast<long long>(m_buffer.size())
                 ? static_cast<std::size_t>(remaining) : m_buffer.size();
-            long long got = ended ? 0 : m_fs.Read(m_source, m_buffer.data(), want);
+            long long got = ended ? 0 : m_source.ReadAt(position, m_buffer.data(), want);
+            if (got > 0) position += got;
             if (got <= 0) {
                 ended = true;
                 std::memset(m_buffer.data(), 0, want);
@@ -221,12 +190,15 @@ private:
     const EngineContext& m_context;
     FileSystem& m_fs;
     const std::string& m_destination;
-    FileSystem::Handle m_source;
+    ArchiveSource& m_source;
     const FileIdentity m_sourceIdentity;
-    const long long m_sourceSize;   // where the payload ends, -1 if unknown
+    const long long m_sourceSize;   // where the data ends, -1 if unknown
+    const bool m_unverified;        // a gzip stream that ended before its checksum
     std::vector<char>& m_buffer;
-    long long m_payloadPosition = 0;
+    long long m_payloadPosition;
     std::string m_checkedFolder;   // its whole chain holds no link
+    std::string m_lastInData;
+    bool m_lastInDataWhole = false;
 };
 
 }  // namespace
@@ -239,66 +211,40 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
 
     const ItemKind kind = fs.KindOf(destination);
     if (kind != ItemKind::Folder && kind != ItemKind::FolderLink) {
-        context.Problem(destination, "destination is not an existing folder");
+        result.archive.why = "destination is not an existing folder";
+        context.Problem(destination, result.archive.why);
         return result;
     }
-    if (fs.KindOf(archive) != ItemKind::File) {
-        context.Problem(archive, "archive not found");
-        return result;
-    }
-    // A plain archive is read where it lies. A gzip-wrapped one is first
-    // expanded into a scratch file, so that corrupt data is refused before
-    // anything is created.
-    ScopedHandle direct(fs, fs.OpenShared(archive));
-    if (!direct.IsOpen()) {
-        context.Problem(archive, "cannot be opened");
-        return result;
-    }
-    char magic[2] = {};
-    const long long sniffed = ReadUpTo(fs, direct.Get(), magic, sizeof magic);
-    if (sniffed < 0 || !fs.Seek(direct.Get(), 0)) {
-        context.Problem(archive, "cannot be read");
-        return result;
-    }
-    std::vector<char> buffer(kCopyBufferSize);
-    // Nameless, or removed by the system with its handle: a process that
-    // dies here leaves no expanded copy behind.
-    ScratchFile expanded(fs);
-    if (StartsWithGzipMagic(magic, sniffed)) {
-        direct.Close();
-        if (!expanded.Create("")) {
-            context.Problem(archive, "cannot create a scratch file in the temporary folder");
-            return result;
-        }
-        if (!Expand(context, archive, expanded.Handle(), buffer)) return result;
-    }
-    const FileSystem::Handle plain = expanded.IsOpen() ? expanded.Handle() : direct.Get();
+    // A gzip-wrapped archive is expanded and checked first, so that corrupt
+    // data is refused before anything is created.
+    ArchiveSource source(context, archive);
+    const bool opened = source.Open(ArchiveSource::Access::Expanded);
+    result.archive = source.Findings();
+    if (!opened) return result;
+    const int total = source.FileCount();
 
-    char preamble[kPreambleSize] = {};
-    int total = 0;
-    int manifestLength = 0;
-    const long long got = ReadUpTo(fs, plain, preamble, sizeof preamble);
-    if (got < 0 || !ParsePreamble(preamble, total, manifestLength)) {
-        context.Problem(archive, "not an archive");
-        return result;
-    }
-
-    // Manifest and payload share one file: each read seeks to
-    // where its own part left off.
+    // Manifest and payload share one file: each read starts where its own
+    // part left off.
     long long manifestPosition = static_cast<long long>(kPreambleSize);
     ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
-        if (!fs.Seek(plain, manifestPosition)) return -1;
-        const long long got = fs.Read(plain, bytes, size);
+        const long long got = source.ReadAt(manifestPosition, bytes, size);
         if (got > 0) manifestPosition += got;
         return got;
-    }, manifestLength);
-    EntryWriter writer(context, destination, plain, buffer);
-    writer.SetPayloadStart(static_cast<long long>(kPreambleSize) + manifestLength);
+    }, source.ManifestLength());
+    std::vector<char> buffer(kCopyBufferSize);
+    EntryWriter writer(context, destination, source, buffer);
+    bool manifestWhole = true;
     ManifestLine line;
     while (parser.Next(line)) {
         const ArchiveEntry& entry = line.entry;
-        if (line.tooLong) {
+        if (line.cut) {
+            context.Problem(archive, "archive ends inside its manifest");
+            source.Findings().endsInManifest = true;
+            manifestWhole = false;
+            ++result.failed;
+        } else if (line.tooLong) {
             context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
+            manifestWhole = false;
             ++result.failed;
         } else if (entry.kind == ArchiveEntry::FolderStart) {
             writer.MakeFolder(entry.name);
@@ -314,6 +260,20 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
         }
         if (options.fileDone) options.fileDone(result.extracted + result.failed, total);
     }
+
+    if (source.Findings().outcome == ArchiveOutcome::CutShort) {
+        // Nothing of a stream that did not verify is a full success; the
+        // file written last before the damage stays, but does not count.
+        std::string name;
+        if (writer.LastInDataWasWhole(name)) {
+            --result.extracted;
+            ++result.failed;
+            context.Problem(name, "written, but its bytes lie next to where the compressed data ends and could not be checked");
+        }
+        if (result.failed == 0) result.failed = 1;
+    }
+    source.Finish(manifestWhole ? writer.PayloadEnd() : -1);
+    result.archive = source.Findings();
     return result;
 }
 

@@ -17,6 +17,11 @@ public:
 
     bool IsOpen() const { return m_handle != FileSystem::kNoHandle; }
     FileSystem::Handle Get() const { return m_handle; }
+    // Closes the handle held so far and takes `handle` in its place.
+    void Reset(FileSystem::Handle handle) {
+        Close();
+        m_handle = handle;
+    }
 
     // False when the close itself failed (buffered data lost).
     bool Close() {

@@ -51,7 +51,7 @@ TEST(List, RefusesWhatIsNotAnArchive)
     WriteFile(t / "text.gz", Gzip("<html>not an archive</html>"));
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"notes.txt", "not an archive"}, {"empty.dat", "empty file"}, {"zero.dat", "not an archive"},
-        {"broken.gz", "corrupt gzip data"}, {"text.gz", "not an archive"},
+        {"broken.gz", "corrupt compressed data"}, {"text.gz", "not an archive"},
         {"missing.dat", "no such archive"}};
     for (const auto& [name, why] : cases) {
         RunResult r = RunTool({"list", t / name});

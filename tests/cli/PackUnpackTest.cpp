@@ -244,8 +244,9 @@ TEST(PackUnpack, AnArchiveCutShortIsAPartialUnpackThatNamesWhatIsMissing)
 }
 
 // Unpacked over the working copy it was made from, as users do: a cut-off
-// download replaces the files it holds whole and leaves every other one as
-// it was, instead of writing zeros over good files.
+// plain download replaces the files it holds whole and leaves every other
+// one as it was, instead of writing zeros over good files. A cut-off gzip
+// download replaces none: not one of its bytes was verified.
 TEST(PackUnpack, AnArchiveCutShortOverAWorkingCopyKeepsWhatItDoesNotHoldWhole)
 {
     TempTree t;
@@ -260,14 +261,22 @@ TEST(PackUnpack, AnArchiveCutShortOverAWorkingCopyKeepsWhatItDoesNotHoldWhole)
     const std::string plain = PlainArchive(3, manifest + "./site|[/dir]\n", payload);
     WriteFile(t / "cut.dat", plain.substr(0, 400000));
     WriteFile(t / "cut.dat.gz", Gzip(plain).substr(0, 400000));
-    for (const char* archive : {"cut.dat", "cut.dat.gz"}) {
+    for (const bool gzip : {false, true}) {
+        const std::string archive = gzip ? "cut.dat.gz" : "cut.dat";
         SCOPED_TRACE(archive);
         for (int i = 0; i < 3; ++i) WriteFile(t / ("out/site/f" + std::to_string(i)), "old " + std::to_string(i));
         RunResult r = RunTool({"unpack", t / archive, "-C", t / "out"});
-        EXPECT_EQ(r.exitCode, 2);
-        EXPECT_EQ(r.LastLine(), "extracted 1, failed 2");
+        EXPECT_EQ(r.exitCode, gzip ? 1 : 2);
+        EXPECT_EQ(r.LastLine(), gzip ? "extracted 0, failed 3" : "extracted 1, failed 2");
         EXPECT_EQ(Snapshot(t / "out/site"), (std::map<std::string, std::string>{
-                                                 {"f0", payload.substr(0, 200000)}, {"f1", "old 1"}, {"f2", "old 2"}}));
+                                                 {"f0", gzip ? "old 0" : payload.substr(0, 200000)},
+                                                 {"f1", "old 1"}, {"f2", "old 2"}}));
+        if (gzip) {
+            EXPECT_TRUE(Contains(r.err, "cut.dat.gz: compressed data ends before its checksum")) << r.err;
+            EXPECT_TRUE(Contains(r.err, "./site/f0: the existing file was kept, because the archive's checksum "
+                                        "could not be checked")) << r.err;
+            continue;
+        }
         EXPECT_TRUE(Contains(r.err, "./site/f1: archive ends early: the last ")) << r.err;
         EXPECT_TRUE(Contains(r.err, "./site/f2: archive ends early: the last 200000 of 200000 bytes are missing; "
                                     "the existing file was kept")) << r.err;

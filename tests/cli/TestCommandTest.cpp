@@ -42,6 +42,8 @@ std::vector<Case> Cases()
         1, "./site|[dir]\n./site/pages.html|" + std::to_string(pages.size()) + "\n./site|[/dir]\n", pages);
     std::string flipped = Gzip(big);
     flipped[flipped.size() / 2] ^= 0x55;
+    std::string length = Gzip(example);   // the trailer's length field
+    length[length.size() - 3] ^= 0x01;
     const std::string cut = PlainArchive(
         2, "./site|[dir]\n./site/a.txt|5\n./site/b.txt|10\n./site|[/dir]\n", "hello0123");
     const std::string gbkName = "./\xd5\xbe\xb5\xe3";   // 站点
@@ -70,14 +72,18 @@ std::vector<Case> Cases()
         {"cut.dat.gz", Gzip(big).substr(0, Gzip(big).size() * 2 / 3), {}, "damaged: 1 files, 1 failing", 1,
          "./site/pages.html: archive ends early"},
         {"manifest-cut.dat", example.substr(0, 70), {}, "damaged: 2 files, 2 failing", 1,
-         "archive ends early"},
-        {"flipped.dat.gz", flipped, {}, "damaged: 0 files, 0 failing", 1, "corrupt compressed data"},
+         "manifest-cut.dat: archive ends inside its manifest"},
+        {"trailer-cut.dat.gz", Gzip(example).substr(0, Gzip(example).size() - 4), {},
+         "damaged: 2 files, 1 failing", 2, "trailer-cut.dat.gz: compressed data ends before its checksum"},
+        {"flipped.dat.gz", flipped, {}, "damaged: 0 files, 0 failing", 1, "checksum does not match"},
+        {"length.dat.gz", length, {}, "damaged: 0 files, 0 failing", 1, "length.dat.gz: checksum does not match"},
+        {"tail.dat", example + "zz", {}, "ok: 2 files, 2 folders, 8 bytes", 0,
+         "tail.dat: warning: 2 bytes after the end of the payload"},
         {"outside.dat", outside, {}, "damaged: 3 files, 2 failing", 2,
          "../evil.php: name with a \"..\" component refused"},
         {"no-file.dat", noFile, {}, "damaged: 4 files, 3 failing", 2, "./lost/c.txt: cannot be created"},
-        {"preamble.dat", "00000000000000x2" + example.substr(16), {}, "damaged: 0 files, 0 failing", 1,
-         "not an archive"},
-        {"notes.txt", "meeting at ten\n", {}, "damaged: 0 files, 0 failing", 1, "not an archive"},
+        {"preamble.dat", "00000000000000x2" + example.substr(16), {}, "not an archive", 1, "not an archive"},
+        {"notes.txt", "meeting at ten\n", {}, "not an archive", 1, "not an archive"},
     };
 }
 
@@ -85,6 +91,7 @@ std::vector<Case> Cases()
 std::string UnpackSummary(const std::string& verdict)
 {
     int files = 0, failing = 0;
+    if (verdict == "not an archive") return "extracted 0, failed 0";
     if (std::sscanf(verdict.c_str(), "ok: %d files", &files) == 1)
         return "extracted " + std::to_string(files) + ", failed 0";
     std::sscanf(verdict.c_str(), "damaged: %d files, %d failing", &files, &failing);
@@ -140,4 +147,15 @@ TEST(TestCommand, ShowsProgressOnATerminal)
     EXPECT_EQ(test.exitCode, 0);
     EXPECT_NE(test.err.find("] 100%  25/25 files  00:"), std::string::npos) << test.err;
     EXPECT_NE(test.err.find("\nok: 25 files, 1 folders, 2500 bytes"), std::string::npos) << test.err;
+}
+
+TEST(TestCommand, AScratchFileThatCannotBeMadeIsNoDamage)
+{
+    TempTree t;
+    WriteFile(t / "site.dat.gz", Gzip(PlainArchive(2, kSite, "helloxyz")));
+    RunOptions nowhere;
+    nowhere.environment = {"TMPDIR=" + t / "no-such-folder"};
+    const RunResult test = RunTool({"test", t / "site.dat.gz"}, nowhere);
+    EXPECT_EQ(test.exitCode, 1);
+    EXPECT_EQ(test.LastLine(), "cannot test: cannot create a scratch file in the temporary folder") << test.err;
 }

@@ -104,19 +104,24 @@ TEST(ArchiveFormat, OverLongLineIsOneFailedEntryAndTheEnd) {
     EXPECT_TRUE(lines[1].tooLong);
 }
 
-TEST(ArchiveFormat, MissingManifestBytesReadAsZeros) {
-    // Ends inside the announced length: the cut line keeps its text, and
-    // the zeros after it make one line too long to read.
-    const std::vector<ManifestLine> cut = Parse("./a|1\n./b|2", 2000);
+TEST(ArchiveFormat, ALineTheDataEndsInsideIsCutAndEndsTheParse) {
+    // Its empty size field would read as 0 and empty a good file.
+    const std::vector<ManifestLine> cut = Parse("./a|1\n./b|", 2000);
     ASSERT_EQ(cut.size(), 2u);
-    EXPECT_EQ(cut[0].entry.name, "./a");
-    EXPECT_TRUE(cut[1].tooLong);
-    // A few missing bytes stay within one line: a short empty-ish last line.
-    EXPECT_EQ(Describe(Parse("./a|1\n./b|2\n", 20)), "file ./a=1;file ./b=2;file =0;");
+    EXPECT_EQ(Describe({cut[0]}), "file ./a=1;");
+    EXPECT_TRUE(cut[1].cut);
+    // A line past the data's end is cut too.
+    const std::vector<ManifestLine> past = Parse("./a|1\n./b|2\n", 20);
+    ASSERT_EQ(past.size(), 3u);
+    EXPECT_FALSE(past[1].cut);
+    EXPECT_TRUE(past[2].cut);
+    // Only the final byte, which is not parsed, missing: nothing is cut.
+    EXPECT_EQ(Describe(Parse("./a|1\n./b|2", 12)), "file ./a=1;file ./b=2;");
+    EXPECT_TRUE(Parse("./a|1\n./b|2", 13).back().cut);
     // A length near the largest int neither allocates nor loops.
     const std::vector<ManifestLine> huge = Parse("./a|1\n", INT_MAX);
     ASSERT_EQ(huge.size(), 2u);
-    EXPECT_TRUE(huge[1].tooLong);
+    EXPECT_TRUE(huge[1].cut);
 }
 
 }  // namespace

@@ -1,0 +1,82 @@
+// The one way into an archive, for unpack, list and test alike. A plain
+// archive is read where it lies. A gzip-wrapped one goes through zlib:
+// either expanded whole into a scratch file first, so that its checksum is
+// known before anything is taken from it, or read as a stream, whose
+// checksum is known once it has been read to its end. Either way the
+// findings say what was met, and each problem is reported once, as met.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ArchiveFindings.h"
+#include "EngineContext.h"
+#include "ScopedFile.h"
+
+struct gzFile_s;
+
+namespace torvan {
+
+class ArchiveSource {
+public:
+    enum class Access {
+        Expanded,   // gzip data is expanded and checked before Open returns
+        Streamed,   // gzip data is read as asked for; Finish reads the rest
+    };
+
+    ArchiveSource(const EngineContext& context, const std::string& archive);
+    ~ArchiveSource();
+    ArchiveSource(const ArchiveSource&) = delete;
+    ArchiveSource& operator=(const ArchiveSource&) = delete;
+
+    // Opens the archive and reads its preamble. False, with the findings
+    // saying why, when there is nothing to read entries from.
+    bool Open(Access access);
+
+    int FileCount() const { return m_fileCount; }
+    int ManifestLength() const { return m_manifestLength; }
+    long long PayloadStart() const;
+
+    // Up to `size` bytes of the plain archive from `offset`, fewer only
+    // where the data ends; -1 on a read error. A stream only goes forward.
+    long long ReadAt(long long offset, char* buffer, std::size_t size);
+
+    // Bytes in the plain archive; -1 while a stream is not read to its end.
+    long long DataSize() const { return m_dataSize; }
+
+    // Which file the entries must never overwrite: the plain archive that
+    // is read where it lies.
+    FileIdentity Identity();
+
+    // After the last entry: reads a stream to its end, so that its checksum
+    // is known, and names bytes after `payloadEnd` (where the manifest says
+    // the payload ends; -1 when the manifest did not say).
+    void Finish(long long payloadEnd);
+
+    ArchiveFindings& Findings() { return m_findings; }
+
+private:
+    bool Fail(ArchiveOutcome outcome, const std::string& why);
+    // Reads the gzip stream on; at its end, what zlib says about the
+    // checksum decides the outcome.
+    long long GzRead(char* buffer, std::size_t size);
+    bool Expand();
+    bool ReadPreamble();
+
+    const EngineContext& m_context;
+    FileSystem& m_fs;
+    const std::string& m_archive;
+    ArchiveFindings m_findings;
+    ScopedHandle m_direct;    // the archive itself, while it is read directly
+    ScratchFile m_expanded;   // the expanded copy of a gzip archive
+    FileSystem::Handle m_plain = FileSystem::kNoHandle;   // where the plain bytes are
+    bool m_gzip = false;
+    gzFile_s* m_gz = nullptr;   // open while a gzip stream is read
+    bool m_gzEnded = false;
+    long long m_streamPosition = 0;
+    long long m_dataSize = -1;
+    int m_fileCount = 0;
+    int m_manifestLength = 0;
+};
+
+}  // namespace torvan
