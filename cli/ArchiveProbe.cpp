@@ -45,7 +45,7 @@ bool CheckArchiveArgument(Console& console, const std::string& path, const std::
 std::string WhyNotAnArchive(const std::string& path)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "cannot be opened";
+    if (!file) return "cannot be opened: " + LastErrorText();
     unsigned char magic[2] = {};
     size_t got = std::fread(magic, 1, 2, file);
     std::fclose(file);
@@ -53,7 +53,7 @@ std::string WhyNotAnArchive(const std::string& path)
     bool gzip = got == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
 
     gzFile gz = gzopen(path.c_str(), "rb");
-    if (!gz) return "cannot be opened";
+    if (!gz) return "cannot be opened: " + LastErrorText();
     std::vector<unsigned char> buffer(1 << 16);
     int first = gzread(gz, buffer.data(), static_cast<unsigned>(buffer.size()));
     std::string why;

@@ -34,7 +34,7 @@ bool Expand(const EngineContext& context, const std::string& archive, FileSystem
     FileSystem& fs = context.fs;
     gzFile gz = gzopen(archive.c_str(), "rb");
     if (!gz) {
-        context.Problem(archive, "cannot be opened");
+        context.Problem(archive, "cannot be opened: " + fs.LastErrorText());
         return false;
     }
     // Larger reads than zlib's default 8 KiB: a 1 GiB archive otherwise
@@ -80,10 +80,17 @@ public:
           m_source(source), m_sourceIdentity(context.fs.IdentityOf(source)),
           m_sourceSize(context.fs.SizeOf(source)), m_buffer(buffer) {}
 
-    void MakeFolder(const std::string& archiveName) {
+    // False when the name is refused.
+    bool MakeFolder(const std::string& archiveName) {
         std::string path;
-        if (!LocalPath(archiveName, path)) return;
+        if (!LocalPath(archiveName, path)) return false;
         m_fs.MakeFolder(path);   // one that exists already is fine
+        return true;
+    }
+
+    // An entry that is not unpacked at all still has its bytes in the payload.
+    void PassOver(int size) {
+        if (size > 0) m_payloadPosition += size;
     }
 
     // True when the file was written whole. The payload position moves on
@@ -115,7 +122,7 @@ public:
 
         ScratchFile out(m_fs);
         if (!out.CreateReplacement(path)) {
-            m_context.Problem(archiveName, "cannot be created");
+            m_context.Problem(archiveName, "cannot be created: " + m_fs.LastErrorText());
             return false;
         }
         long long missing = 0;
@@ -126,7 +133,7 @@ public:
         // The archive was shorter than its length said when this began.
         if (missing > 0 && m_fs.KindOf(path) != ItemKind::Missing) return KeepExisting(archiveName, missing, size);
         if (!out.Keep(path)) {
-            m_context.Problem(archiveName, "cannot be created");
+            m_context.Problem(archiveName, "cannot be created: " + m_fs.LastErrorText());
             return false;
         }
         if (missing > 0) {
@@ -251,7 +258,7 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
     // anything is created.
     ScopedHandle direct(fs, fs.OpenShared(archive));
     if (!direct.IsOpen()) {
-        context.Problem(archive, "cannot be opened");
+        context.Problem(archive, "cannot be opened: " + fs.LastErrorText());
         return result;
     }
     char magic[2] = {};
@@ -297,17 +304,23 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
     ManifestLine line;
     while (parser.Next(line)) {
         const ArchiveEntry& entry = line.entry;
+        const std::string name = StripComponents(entry.name, options.stripComponents, fs.Style());
         if (line.tooLong) {
             context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
             ++result.failed;
-        } else if (entry.kind == ArchiveEntry::FolderStart) {
-            writer.MakeFolder(entry.name);
-            continue;
         } else if (entry.kind == ArchiveEntry::FolderEnd) {
             continue;
-        } else if (!writer.WriteFile(entry.name, entry.size)) {
+        } else if (name.empty() && !entry.name.empty()) {
+            // Stripped away whole: what lies in the destination already.
+            if (entry.kind == ArchiveEntry::File) writer.PassOver(entry.size);
+            continue;
+        } else if (entry.kind == ArchiveEntry::FolderStart) {
+            if (writer.MakeFolder(name) && options.entryDone) options.entryDone(name);
+            continue;
+        } else if (!writer.WriteFile(name, entry.size)) {
             ++result.failed;
         } else {
+            if (options.entryDone) options.entryDone(name);
             ++result.extracted;
             if (entry.size > 0 && result.extracted % 10 == 0 && progress)
                 progress(static_cast<int>(static_cast<long long>(result.extracted) * 100 / total));
