@@ -202,6 +202,42 @@ TEST_F(ArchiveWriterTest, GzipInPlaceReplacesAPlainArchiveByItsCompressedForm) {
     EXPECT_EQ(FilesBesideArchive(), (std::vector<std::string>{"direct.dat.gz", "site.dat"}));
 }
 
+// A folder that cannot be listed and a file that cannot be opened, as
+// permissions make them for anyone but root.
+class Unreadable : public SortedFileSystem {
+public:
+    bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override {
+        if (folder.find("locked") != std::string::npos) return false;
+        return SortedFileSystem::ListFolder(folder, items);
+    }
+    Handle OpenRead(const std::string& path) override {
+        return path.find("secret") != std::string::npos ? kNoHandle : m_inner.OpenRead(path);
+    }
+};
+
+TEST_F(ArchiveWriterTest, TheWalkNamesEveryUnreadableItemAndMayLeaveThemOut) {
+    MakeSite();
+    ASSERT_TRUE(MakeDir(Path("site/locked")));
+    ASSERT_TRUE(WriteBytes(Path("site/locked/z"), "z"));
+    ASSERT_TRUE(WriteBytes(Path("site/secret"), "s"));
+    Unreadable unreadable;
+    EngineOptions options = Options();
+    options.fs = &unreadable;
+    EXPECT_FALSE(PackTo("site", "a.dat", false, options));
+    EXPECT_FALSE(Exists(Path("a.dat")));
+    ASSERT_EQ(problems.size(), 2u);
+
+    // Left out whole, the folder's own lines too: the rest is the worked example.
+    options.ignoreFailedRead = true;
+    problems.clear();
+    ASSERT_TRUE(PackTo("site", "a.dat", false, options));
+    EXPECT_EQ(job.leftOut, 2);
+    EXPECT_EQ(ReadBytes(Path("a.dat")), kWorkedExample);
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("locked: folder cannot be listed"), std::string::npos) << problems[0];
+    EXPECT_NE(problems[1].find("secret: cannot be opened"), std::string::npos) << problems[1];
+}
+
 // Reports a size the writer cannot record, or cuts every file short.
 class LyingSizes : public DelegatingFileSystem {
 public:
