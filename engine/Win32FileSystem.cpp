@@ -96,11 +96,16 @@ bool CreateBeside(const std::string& folder, const PathStyle& style, DWORD attri
     return false;
 }
 
+// Windows answers "access denied" for a folder in the way too; this code
+// (bit 29: defined by the application) says which it was.
+constexpr DWORD kFolderInTheWay = 0x20000001;
+
 // The reasons an admin meets most, in the words of the item's own message;
 // the system's text (in the system's language) for the rest.
 std::string ErrorText(DWORD error) {
     switch (error) {
-    case ERROR_ACCESS_DENIED: return "access denied (no permission, a read-only file, or a folder in the way)";
+    case kFolderInTheWay: return "a folder is in the way";
+    case ERROR_ACCESS_DENIED: return "access denied (no permission, or a read-only file)";
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION: return "in use by another program";
     case ERROR_WRITE_PROTECT: return "write-protected medium";
@@ -239,7 +244,7 @@ public:
             // folder or a read-only file refuse; a hidden or system file
             // stays one.
             if (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
-                SetLastError(ERROR_ACCESS_DENIED);
+                SetLastError(old & FILE_ATTRIBUTE_DIRECTORY ? kFolderInTheWay : ERROR_ACCESS_DENIED);
                 return false;
             }
             if (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
@@ -259,9 +264,15 @@ public:
         bool kept = !path.empty() && MarkForDeletion(file, false) &&
                     (RenameOpenFile(file, target) ||
                      MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
+        // The clean-up must not cover why the move failed.
+        DWORD why = kept ? ERROR_SUCCESS : GetLastError();
         if (!kept && !path.empty()) MarkForDeletion(file, true);
-        if (!CloseHandle(file)) kept = false;
+        if (!CloseHandle(file) && kept) {
+            why = GetLastError();
+            kept = false;
+        }
         if (!kept && !path.empty()) DeleteFileA(path.c_str());
+        if (!kept) SetLastError(why);
         return kept;
     }
 
