@@ -215,7 +215,14 @@ FileIdentity DryRunFileSystem::IdentityOf(const std::string& path) {
 bool DryRunFileSystem::MakeFolder(const std::string& path) {
     std::string key;
     if (!Inside(path, key)) return false;
-    if (Existing(path, key) != ItemKind::Missing) return Refuse("it exists already");
+    const ItemKind there = Existing(path, key);
+    if (there != ItemKind::Missing) {
+        // A real folder the unpack would use as it is still counts as one
+        // of the archive's folders in place.
+        if (there == ItemKind::Folder && m_overReal && !m_items.count(key) && m_reused.insert(key).second)
+            ++m_foldersMade;
+        return Refuse("it exists already");
+    }
     if (!Refuse(WhyNotCreatable(path))) return false;
     m_items[key] = ItemKind::Folder;
     ++m_foldersMade;

@@ -27,7 +27,8 @@ public:
     // The folder to unpack into: imaginary, or the real one.
     const std::string& Destination() const { return m_root; }
 
-    // What an unpack into it created: folders, and the bytes of all files.
+    // What an unpack into it created (or, over a real folder, found in
+    // place): folders, and the bytes of all files.
     int FoldersMade() const { return m_foldersMade; }
     long long BytesWritten() const { return m_bytesWritten; }
 
@@ -73,6 +74,7 @@ private:
     bool m_overReal = false;
     std::string m_lastError;   // why this layer last refused, until the next call that may
     std::map<std::string, ItemKind> m_items;   // key -> File or Folder
+    std::set<std::string> m_reused;            // keys of real folders an unpack would use
     std::set<Handle> m_sinks;                  // handles of files that take bytes and keep none
     Handle m_nextSink;
     int m_foldersMade = 0;

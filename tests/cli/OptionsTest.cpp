@@ -157,4 +157,10 @@ TEST(Options, TestIntoDestPredictsTheUnpackThereAndWritesNothing)
     EXPECT_EQ(ReadFile(t / "live/new.txt"), "n");
 
     EXPECT_EQ(RunTool({"test", t / "site.dat.gz", "-C", t / "missing"}).exitCode, 1);
+
+    // Over its own copy every folder is in place and every file replaced.
+    MakeFolders(t / "copy");
+    ASSERT_EQ(RunTool({"unpack", "-q", t / "site.dat.gz", "-C", t / "copy"}).exitCode, 0);
+    EXPECT_EQ(RunTool({"test", t / "site.dat.gz", "-C", t / "copy"}).LastLine(),
+              "ok: " + RunTool({"list", t / "site.dat.gz"}).LastLine());
 }
