@@ -14,18 +14,20 @@ bool ParseNames(const std::string& value, NameMode& mode, std::string& error)
     return false;
 }
 
-bool ParseThreads(const std::string& value, int& threads, std::string& error)
+// A whole number from `least` to 10000.
+bool ParseCount(const std::string& option, const std::string& value, int least, int& count,
+                std::string& error)
 {
     int n = 0;
     for (char c : value) {
         if (c < '0' || c > '9' || n > 10000) { n = -1; break; }
         n = n * 10 + (c - '0');
     }
-    if (value.empty() || n < 1 || n > 10000) {
-        error = "--threads needs a whole number from 1 up, got '" + value + "'";
+    if (value.empty() || n < least || n > 10000) {
+        error = option + " needs a whole number from " + std::to_string(least) + " up, got '" + value + "'";
         return false;
     }
-    threads = n;
+    count = n;
     return true;
 }
 
@@ -67,6 +69,10 @@ bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
         request.command = Command::Help;
         return true;
     }
+    if (verb == "--version" || verb == "-V") {
+        request.command = Command::Version;
+        return true;
+    }
     if (verb == "pack") request.command = Command::Pack;
     else if (verb == "unpack") request.command = Command::Unpack;
     else if (verb == "list") request.command = Command::List;
@@ -87,10 +93,32 @@ bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
         } else if (arg == "--help" || arg == "-h") {
             request.command = Command::Help;
             return true;
+        } else if (arg == "--version" || arg == "-V") {
+            request.command = Command::Version;
+            return true;
         } else if (arg == "--quiet" || arg == "-q") {
             request.quiet = true;
+        } else if ((arg == "--verbose" || arg == "-v") &&
+                   (request.command == Command::Pack || request.command == Command::Unpack)) {
+            request.verbose = true;
         } else if (arg == "--plain" && request.command == Command::Pack) {
             request.plain = true;
+        } else if (arg == "--ignore-failed-read" && request.command == Command::Pack) {
+            request.ignoreFailedRead = true;
+        } else if (StartsWithOption(arg, "--exclude") && request.command == Command::Pack) {
+            std::string value;
+            if (!TakeValue(args, i, "--exclude", value, error)) return false;
+            if (value.empty()) { error = "--exclude needs a pattern"; return false; }
+            request.excludes.push_back(value);
+        } else if (StartsWithOption(arg, "--exclude-from") && request.command == Command::Pack) {
+            std::string value;
+            if (!TakeValue(args, i, "--exclude-from", value, error)) return false;
+            if (value.empty()) { error = "--exclude-from needs a file"; return false; }
+            request.excludeFiles.push_back(value);
+        } else if (StartsWithOption(arg, "--strip-components") && request.command != Command::Pack) {
+            std::string value;
+            if (!TakeValue(args, i, "--strip-components", value, error)) return false;
+            if (!ParseCount("--strip-components", value, 0, request.stripComponents, error)) return false;
         } else if (StartsWithOption(arg, "--names")) {
             std::string value;
             if (!TakeValue(args, i, "--names", value, error)) return false;
@@ -98,11 +126,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
         } else if (StartsWithOption(arg, "--threads") && request.command == Command::Pack) {
             std::string value;
             if (!TakeValue(args, i, "--threads", value, error)) return false;
-            if (!ParseThreads(value, request.threads, error)) return false;
+            if (!ParseCount("--threads", value, 1, request.threads, error)) return false;
         } else if (StartsWithOption(arg, "-o") && request.command == Command::Pack) {
             if (!TakeValue(args, i, "-o", request.archive, error)) return false;
             if (request.archive.empty()) { error = "-o needs a value"; return false; }
-        } else if (StartsWithOption(arg, "-C") && request.command == Command::Unpack) {
+        } else if (StartsWithOption(arg, "-C") &&
+                   (request.command == Command::Unpack || request.command == Command::Test)) {
             if (!TakeValue(args, i, "-C", request.destination, error)) return false;
             if (request.destination.empty()) { error = "-C needs a value"; return false; }
         } else {
@@ -129,14 +158,22 @@ bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
     return true;
 }
 
+std::string VersionText()
+{
+    return std::string("torvan ") + TORVAN_VERSION;
+}
+
 const char* HelpText()
 {
     return
         "usage:\n"
-        "  torvan pack [--plain] [--threads N] FOLDER [-o ARCHIVE]\n"
-        "  torvan unpack ARCHIVE [-C DEST]\n"
-        "  torvan list ARCHIVE\n"
-        "  torvan test ARCHIVE\n"
+        "  torvan pack [-q] [-v] [--plain] [--threads N] [--names ENC]\n"
+        "              [--exclude PATTERN]... [--exclude-from FILE]...\n"
+        "              [--ignore-failed-read] FOLDER [-o ARCHIVE]\n"
+        "  torvan unpack [-q] [-v] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]\n"
+        "  torvan list [--names ENC] [--strip-components N] ARCHIVE\n"
+        "  torvan test [-q] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]\n"
+        "  torvan --version\n"
         "  torvan --help\n"
         "\n"
         "pack     packs FOLDER, with everything below it, into one archive.\n"
@@ -144,8 +181,10 @@ const char* HelpText()
         "         with --plain, which leaves out the gzip wrapping). A relative\n"
         "         FOLDER is taken from the current directory; trailing\n"
         "         separators are ignored. An existing ARCHIVE is replaced only\n"
-        "         when the new one is complete. Prints the archive and the file\n"
-        "         count; exit 0 on success, 1 on failure.\n"
+        "         when the new one is complete. Every item that cannot be\n"
+        "         packed is named, then nothing is written. Prints the archive\n"
+        "         and the file count; exit 0 on success, 1 on failure, 2 when\n"
+        "         --ignore-failed-read left something out.\n"
         "unpack   unpacks ARCHIVE (plain or gzip-wrapped) into DEST, which must\n"
         "         exist (default: the current directory). The last line of\n"
         "         output is always 'extracted N, failed M'. Exit 0 when files\n"
@@ -164,18 +203,45 @@ const char* HelpText()
         "         in '/', without unpacking anything. Reads gzip data to its end\n"
         "         to check its checksum. Exit 1 if it is no archive or damaged.\n"
         "test     reads ARCHIVE as unpack would and writes nothing: prints each\n"
-        "         problem an unpack into an empty folder would meet, then\n"
-        "         'ok: N files, M folders, B bytes', 'damaged: N files, F\n"
-        "         failing', 'not an archive' or 'cannot test: WHY'. Names the\n"
-        "         archive's own damage, and warns of bytes after the payload.\n"
-        "         Exits with the code that unpack would.\n"
+        "         problem an unpack into an empty folder (or, with -C, into
+"
+        "         DEST as it is) would meet, then 'ok: N files, M folders, B
+"
+        "         bytes', 'damaged: N files, F failing', 'not an archive' or
+"
+        "         'cannot test: WHY'. Names the archive's own damage, and warns
+"
+        "         of bytes after the payload. Exits with the code that unpack
+"
+        "         would.
+"
         "\n"
         "options:\n"
         "  --plain        pack without gzip\n"
         "  --threads N    pack: compress on N threads (default: one per core);\n"
         "                 the archive is byte for byte the same for any N\n"
         "  -o ARCHIVE     pack into ARCHIVE\n"
-        "  -C DEST        unpack into DEST\n"
+        "  --exclude PATTERN\n"
+        "                 pack: leave out items matching the shell pattern, in\n"
+        "                 which * crosses '/'. It is tried on each item's path\n"
+        "                 below FOLDER and on every trailing part of it, so\n"
+        "                 '.git', '*.log' and 'cache/tmp' match at any depth.\n"
+        "                 A folder left out is not read at all. Repeatable.\n"
+        "  --exclude-from FILE\n"
+        "                 pack: read patterns from FILE, one a line\n"
+        "  --ignore-failed-read\n"
+        "                 pack: leave out, each named, what cannot be read\n"
+        "                 (broken links, special files, unreadable files and\n"
+        "                 folders) and exit 2; names an archive cannot hold\n"
+        "                 still fail the pack\n"
+        "  -C DEST        unpack into DEST; test: check an unpack into DEST\n"
+        "                 as it is now (a folder or a read-only file in the\n"
+        "                 way, a link), without writing anything\n"
+        "  --strip-components N\n"
+        "                 unpack, list, test: drop the first N folders of every\n"
+        "                 name (not counting './'), so that with 1 the\n"
+        "                 contents of the archive's top folder land in DEST\n"
+        "                 itself; entries left with no name are passed over\n"
         "  --names gbk    every command: translate names between local\n"
         "                 UTF-8 file names and the GBK bytes that archives made\n"
         "                 on Chinese Windows carry. A name with no GBK (or UTF-8)\n"
@@ -183,13 +249,21 @@ const char* HelpText()
         "                 keeps the bytes as they are. On Windows local names\n"
         "                 are in the ANSI code page, which on Chinese Windows\n"
         "                 is GBK already: there the option changes nothing.\n"
+        "  -v, --verbose  pack, unpack: name each entry on standard output as\n"
+        "                 it is packed or unpacked\n"
         "  -q, --quiet    no progress bar and no messages except errors (unpack\n"
         "                 still ends with its 'extracted N, failed M' line,\n"
         "                 test with its verdict)\n"
+        "  -V, --version  print the version\n"
         "\n"
         "A progress bar with percentage, files done and elapsed time is shown on\n"
         "standard error while packing, unpacking and testing, when that is a\n"
         "terminal.\n"
+        "\n"
+        "An archive holds names, sizes and contents only: no permissions, owners,\n"
+        "times or links. New files get the mode the umask allows; a file that is\n"
+        "replaced keeps its own. A line of the archive holds at most 323 bytes\n"
+        "(name and size), a file at most 2147483647 bytes.\n"
         "\n"
         "Symbolic links: a link to a file is packed as a file with the contents\n"
         "of its target; a link to a folder is not followed but left out, with\n"

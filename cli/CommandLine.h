@@ -6,7 +6,7 @@
 
 namespace torvan::cli {
 
-enum class Command { None, Help, Pack, Unpack, List, Test };
+enum class Command { None, Help, Version, Pack, Unpack, List, Test };
 
 enum class NameMode { Raw, Gbk };
 
@@ -14,11 +14,16 @@ struct Request {
     Command command = Command::None;
     bool plain = false;          // pack: skip the gzip wrapping
     bool quiet = false;          // no progress, no chatter; errors still shown
+    bool verbose = false;        // pack, unpack: name every entry
     NameMode names = NameMode::Raw;
     int threads = 0;             // pack: compressing threads; 0 = one per core
+    std::vector<std::string> excludes;       // pack: --exclude patterns
+    std::vector<std::string> excludeFiles;   // pack: --exclude-from files, read when packing
+    bool ignoreFailedRead = false;           // pack: leave out what cannot be read
+    int stripComponents = 0;     // unpack, list, test
     std::string folder;          // pack
-    std::string archive;         // pack: -o (may be empty); unpack/list: the input
-    std::string destination;     // unpack: -C (may be empty: current directory)
+    std::string archive;         // pack: -o (may be empty); unpack/list/test: the input
+    std::string destination;     // unpack, test: -C (may be empty: current directory; test: none)
 };
 
 // False with a one-line reason when argv does not make a request.
@@ -26,5 +31,7 @@ bool ParseCommandLine(const std::vector<std::string>& args, Request& request,
                       std::string& error);
 
 const char* HelpText();
+// "torvan <version>", the version the build was made from.
+std::string VersionText();
 
 }  // namespace torvan::cli

@@ -36,4 +36,12 @@ void Console::Result(const std::string& line)
     std::fflush(stdout);
 }
 
+void Console::Entry(const std::string& name)
+{
+    if (!m_verbose) return;
+    m_progress.Interrupt();
+    std::printf("%s\n", name.c_str());
+    std::fflush(stdout);
+}
+
 }  // namespace torvan::cli

@@ -21,11 +21,15 @@ public:
     void Say(const std::string& line);
     // A result line on stdout that scripts read; shown even when quiet.
     void Result(const std::string& line);
+    // The name of an entry packed or unpacked, on stdout, when verbose.
+    void Entry(const std::string& name);
+    void SetVerbose(bool verbose) { m_verbose = verbose; }
 
     int ErrorCount() const { return m_errors; }
 
 private:
     bool m_quiet;
+    bool m_verbose = false;
     int m_errors = 0;
     ConsoleProgress m_progress;
 };

@@ -10,6 +10,11 @@ bool MakeEngineSetup(const Request& request, Console& console, EngineSetup& setu
     setup.options.fileDone = [&console](int done, int total) {
         console.Progress().Update(done, total);
     };
+    if (request.verbose) {
+        console.SetVerbose(true);
+        setup.options.entryDone = [&console](const std::string& name) { console.Entry(name); };
+    }
+    setup.options.stripComponents = request.stripComponents;
     if (request.names == NameMode::Gbk) {
         std::string why;
         if (!GbkNameCodec::Available(why)) {

@@ -1,9 +1,42 @@
+#include <cstdio>
+
 #include "ArchiveWriter.h"
 #include "Commands.h"
 #include "EngineSetup.h"
+#include "ExcludePatterns.h"
 #include "LocalPaths.h"
 
 namespace torvan::cli {
+
+namespace {
+
+// Patterns one a line; a Windows editor's line ends are fine too.
+bool ReadPatterns(Console& console, const std::string& file, ExcludePatterns& patterns)
+{
+    std::FILE* in = std::fopen(file.c_str(), "rb");
+    if (!in) {
+        console.Error(file, "cannot be opened: " + LastErrorText());
+        return false;
+    }
+    std::string line;
+    for (int c; (c = std::fgetc(in)) != EOF;) {
+        if (c != '\n') {
+            line += static_cast<char>(c);
+            continue;
+        }
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        patterns.Add(line);
+        line.clear();
+    }
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    patterns.Add(line);
+    const bool failed = std::ferror(in) != 0;
+    std::fclose(in);
+    if (failed) console.Error(file, "cannot be read: " + LastErrorText());
+    return !failed;
+}
+
+}  // namespace
 
 int RunPack(const Request& request)
 {
@@ -12,6 +45,12 @@ int RunPack(const Request& request)
     if (!MakeEngineSetup(request, console, setup)) return 1;
 
     setup.options.threads = request.threads;
+    setup.options.ignoreFailedRead = request.ignoreFailedRead;
+    ExcludePatterns exclude(NativePathStyle());
+    for (const std::string& pattern : request.excludes) exclude.Add(pattern);
+    for (const std::string& file : request.excludeFiles)
+        if (!ReadPatterns(console, file, exclude)) return 1;
+    if (!exclude.Empty()) setup.options.exclude = &exclude;
 
     PackJob job;
     job.folder = AbsoluteFolder(request.folder);
@@ -52,6 +91,12 @@ int RunPack(const Request& request)
 
     console.Say("packed " + std::to_string(job.fileCount) + (job.fileCount == 1 ? " file" : " files") +
                 " into " + job.archive);
+    if (job.leftOut > 0) {
+        // Not the whole folder: a script must not take it for one.
+        console.Error(std::to_string(job.leftOut) + (job.leftOut == 1 ? " item" : " items") +
+                      " that could not be read left out (named above)");
+        return 2;
+    }
     return 0;
 }
 

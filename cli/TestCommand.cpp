@@ -3,21 +3,31 @@
 #include "Commands.h"
 #include "DryRunFileSystem.h"
 #include "EngineSetup.h"
+#include "LocalPaths.h"
 #include "UnpackExitCode.h"
 
 namespace torvan::cli {
 
 // Runs the very unpack that `unpack` would, into an empty folder that
-// exists only in memory: every problem it meets is reported as it would
-// be, and nothing is written but the usual scratch copy of a gzip archive.
+// exists only in memory, or into -C DEST as it stands, through a layer
+// that keeps every change in memory: every problem it meets is reported as
+// it would be, and nothing is written but the usual scratch copy of a gzip
+// archive.
 int RunTest(const Request& request)
 {
     Console console(request.quiet);
     EngineSetup setup;
     if (!MakeEngineSetup(request, console, setup)) return 1;
     if (!CheckArchiveArgument(console, request.archive, "test")) return 1;
+    if (!request.destination.empty() && !IsFolder(request.destination)) {
+        console.Error(request.destination, Exists(request.destination) ? "destination is not a folder"
+                                                                       : "destination folder does not exist");
+        return 1;
+    }
 
-    DryRunFileSystem dryRun(PlatformFileSystem());
+    DryRunFileSystem dryRun = request.destination.empty()
+        ? DryRunFileSystem(PlatformFileSystem())
+        : DryRunFileSystem(PlatformFileSystem(), AbsoluteFolder(request.destination));
     setup.options.fs = &dryRun;
     const UnpackResult result = Unpack(request.archive, dryRun.Destination(), nullptr, setup.options);
 

@@ -22,6 +22,7 @@ int main(int argc, char** argv)
 
     switch (request.command) {
     case Command::Help: std::fputs(HelpText(), stdout); return 0;
+    case Command::Version: std::printf("%s\n", VersionText().c_str()); return 0;
     case Command::Pack: return RunPack(request);
     case Command::Unpack: return RunUnpack(request);
     case Command::List: return RunList(request);

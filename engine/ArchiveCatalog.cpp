@@ -39,7 +39,11 @@ ArchiveFindings ListArchive(const std::string& archive,
         }
         ArchiveEntry entry = line.entry;
         if (entry.kind == ArchiveEntry::File && entry.size > 0) payloadEnd += entry.size;
-        if (options.names && !options.names->ToLocal(line.entry.name, entry.name)) {
+        // As an unpack with the same stripping would see the entry.
+        entry.name = StripComponents(line.entry.name, options.stripComponents, context.Style());
+        if (entry.name.empty() && !line.entry.name.empty()) continue;
+        const std::string stripped = entry.name;
+        if (options.names && !options.names->ToLocal(stripped, entry.name)) {
             context.Problem(line.entry.name, "name has no form in the local encoding");
             continue;
         }

@@ -23,10 +23,17 @@ public:
           m_unverified(source.Findings().outcome == ArchiveOutcome::CutShort), m_buffer(buffer),
           m_payloadPosition(source.PayloadStart()) {}
 
-    void MakeFolder(const std::string& archiveName) {
+    // False when the name is refused.
+    bool MakeFolder(const std::string& archiveName) {
         std::string path;
-        if (!LocalPath(archiveName, path)) return;
+        if (!LocalPath(archiveName, path)) return false;
         m_fs.MakeFolder(path);   // one that exists already is fine
+        return true;
+    }
+
+    // An entry that is not unpacked at all still has its bytes in the payload.
+    void PassOver(int size) {
+        if (size > 0) m_payloadPosition += size;
     }
 
     // True when the file was written whole. The payload position moves on
@@ -85,7 +92,7 @@ private:
 
         ScratchFile out(m_fs);
         if (!out.CreateReplacement(path)) {
-            m_context.Problem(archiveName, "cannot be created");
+            m_context.Problem(archiveName, "cannot be created: " + m_fs.LastErrorText());
             return false;
         }
         long long missing = 0;
@@ -96,7 +103,7 @@ private:
         // The archive was shorter than its length said when this began.
         if (missing > 0 && m_fs.KindOf(path) != ItemKind::Missing) return KeepExisting(archiveName, missing, size);
         if (!out.Keep(path)) {
-            m_context.Problem(archiveName, "cannot be created");
+            m_context.Problem(archiveName, "cannot be created: " + m_fs.LastErrorText());
             return false;
         }
         if (missing > 0) {
@@ -237,6 +244,7 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
     ManifestLine line;
     while (parser.Next(line)) {
         const ArchiveEntry& entry = line.entry;
+        const std::string name = StripComponents(entry.name, options.stripComponents, fs.Style());
         if (line.cut) {
             context.Problem(archive, "archive ends inside its manifest");
             source.Findings().endsInManifest = true;
@@ -246,14 +254,19 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
             context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
             manifestWhole = false;
             ++result.failed;
-        } else if (entry.kind == ArchiveEntry::FolderStart) {
-            writer.MakeFolder(entry.name);
-            continue;
         } else if (entry.kind == ArchiveEntry::FolderEnd) {
             continue;
-        } else if (!writer.WriteFile(entry.name, entry.size)) {
+        } else if (name.empty() && !entry.name.empty()) {
+            // Stripped away whole: what lies in the destination already.
+            if (entry.kind == ArchiveEntry::File) writer.PassOver(entry.size);
+            continue;
+        } else if (entry.kind == ArchiveEntry::FolderStart) {
+            if (writer.MakeFolder(name) && options.entryDone) options.entryDone(name);
+            continue;
+        } else if (!writer.WriteFile(name, entry.size)) {
             ++result.failed;
         } else {
+            if (options.entryDone) options.entryDone(name);
             ++result.extracted;
             if (entry.size > 0 && result.extracted % 10 == 0 && progress)
                 progress(static_cast<int>(static_cast<long long>(result.extracted) * 100 / total));

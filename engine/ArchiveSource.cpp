@@ -59,7 +59,7 @@ bool ArchiveSource::Fail(ArchiveOutcome outcome, const std::string& why) {
 bool ArchiveSource::Open(Access access) {
     if (m_fs.KindOf(m_archive) != ItemKind::File) return Fail(ArchiveOutcome::Unread, "archive not found");
     m_direct.Reset(m_fs.OpenShared(m_archive));
-    if (!m_direct.IsOpen()) return Fail(ArchiveOutcome::Unread, "cannot be opened");
+    if (!m_direct.IsOpen()) return Fail(ArchiveOutcome::Unread, "cannot be opened: " + m_fs.LastErrorText());
     char magic[2] = {};
     const long long sniffed = ReadUpTo(m_fs, m_direct.Get(), magic, sizeof magic);
     if (sniffed < 0 || !m_fs.Seek(m_direct.Get(), 0)) return Fail(ArchiveOutcome::Unread, "cannot be read");

@@ -7,6 +7,7 @@
 
 #include "ArchiveFormat.h"
 #include "EngineContext.h"
+#include "ExcludePatterns.h"
 #include "NameCodec.h"
 #include "ParallelDeflate.h"
 #include "ScopedFile.h"
@@ -34,63 +35,85 @@ struct PlannedFile {
 };
 
 // One pack job's walk: builds the manifest in memory and takes every file's
-// size, opening each file so that one that cannot be read fails the pack
-// before anything is written.
+// size, opening each file so that one that cannot be read is known before
+// anything is written. It goes on past every problem, so that one run
+// names them all; Failed() then says the pack must not be written.
 class ManifestBuilder {
 public:
     explicit ManifestBuilder(const EngineContext& context) : m_context(context), m_fs(context.fs) {}
 
     const std::string& Manifest() const { return m_manifest; }
     const std::vector<PlannedFile>& Files() const { return m_files; }
+    bool Failed() const { return m_failed; }
+    int LeftOut() const { return m_leftOut; }
 
-    bool AddFolder(const std::string& folder, const std::string& parent) {
+    // `relative`: the folder's path below the packed folder, "" for that
+    // one itself; exclusions are matched against it.
+    void AddFolder(const std::string& folder, const std::string& parent, const std::string& relative) {
         std::string name;
-        if (!ArchiveName(folder, parent, name)) return false;
+        // A folder whose name cannot be stored has no storable contents either.
+        if (!ArchiveName(folder, parent, name)) return;
         // The closing line is the longer of the two: it decides the fit.
-        if (!AppendLine(folder, FolderOpeningLine(name), FolderClosingLine(name).size() - 1))
-            return false;
+        if (!LineFits(folder, FolderClosingLine(name).size() - 1)) return;
 
         std::vector<FolderItem> items;
         if (!m_fs.ListFolder(folder, items)) {
             // Packing it as empty would lose its files without a word.
-            m_context.Problem(folder, "folder cannot be listed");
-            return false;
+            CannotRead(folder, "folder cannot be listed: " + m_fs.LastErrorText());
+            return;
         }
+        m_manifest += FolderOpeningLine(name);
+        Named(name);
         for (const FolderItem& item : items) {
             const std::string path = JoinPath(folder, item.name, m_fs.Style());
+            const std::string below = relative.empty() ? item.name : relative + "/" + item.name;
+            if (m_context.options.exclude && m_context.options.exclude->Excludes(below)) continue;
             // The ANSI listing shows characters outside the code page as
             // "?", which no real Windows name contains.
             if (m_fs.Style().windows && item.name.find('?') != std::string::npos) {
-                m_context.Problem(path, "name has characters outside the system code page");
-                return false;
+                Fail(path, "name has characters outside the system code page");
+                continue;
             }
             switch (item.kind) {
             case ItemKind::Folder:
-                if (!AddFolder(path, parent)) return false;
+                AddFolder(path, parent, below);
                 break;
             case ItemKind::FolderLink:
                 m_context.Problem(path, "symbolic link to a folder not followed; skipped");
                 break;
             case ItemKind::Missing:
-                // The folder shows an entry the archive could not hold:
-                // like any file that cannot be opened, it fails the pack.
-                m_context.Problem(path, m_fs.IsLink(path)
-                                            ? "symbolic link that leads nowhere; cannot be opened"
-                                            : "vanished while the folder was read");
-                return false;
+                // The folder shows an entry the archive could not hold.
+                CannotRead(path, m_fs.IsLink(path) ? "symbolic link that leads nowhere; cannot be opened"
+                                                   : "vanished while the folder was read");
+                break;
             case ItemKind::Special:
-                m_context.Problem(path, "special file (FIFO, socket or device) cannot be packed");
-                return false;
+                CannotRead(path, "special file (FIFO, socket or device) cannot be packed");
+                break;
             case ItemKind::File:
-                if (!AddFile(path, parent)) return false;
+                AddFile(path, parent);
                 break;
             }
         }
         m_manifest += FolderClosingLine(name);
-        return true;
     }
 
 private:
+    void Fail(const std::string& path, const std::string& why) {
+        m_context.Problem(path, why);
+        m_failed = true;
+    }
+
+    // What cannot be read may be left out; what cannot be stored may not.
+    void CannotRead(const std::string& path, const std::string& why) {
+        if (!m_context.options.ignoreFailedRead) return Fail(path, why);
+        m_context.Problem(path, why + "; left out");
+        ++m_leftOut;
+    }
+
+    void Named(const std::string& name) const {
+        if (m_context.options.entryDone) m_context.options.entryDone(name);
+    }
+
     // The name as the archive stores it, refused when the manifest could
     // not carry it: the reader splits lines at "|" and line feeds, byte by
     // byte, and reads at most kMaxLineLength bytes of a line.
@@ -99,55 +122,47 @@ private:
         if (m_context.options.names) {
             std::string converted;
             if (!m_context.options.names->ToArchive(name, converted)) {
-                m_context.Problem(path, "name cannot be represented in the archive's encoding");
+                Fail(path, "name cannot be represented in the archive's encoding");
                 return false;
             }
             name = converted;
         }
         if (name.find_first_of("|\n") != std::string::npos) {
-            m_context.Problem(path, "name contains \"|\" or a line feed, which an archive cannot hold");
+            Fail(path, "name contains \"|\" or a line feed, which an archive cannot hold");
             return false;
         }
         return true;
     }
 
-    bool AppendLine(const std::string& path, const std::string& line, std::size_t longest) {
-        if (longest > kMaxLineLength) {
-            m_context.Problem(path, "name too long for an archive line (at most 323 bytes)");
-            return false;
-        }
-        m_manifest += line;
-        return true;
+    bool LineFits(const std::string& path, std::size_t longest) {
+        if (longest <= kMaxLineLength) return true;
+        Fail(path, "name too long for an archive line (at most 323 bytes)");
+        return false;
     }
 
-    bool AddFile(const std::string& path, const std::string& parent) {
+    void AddFile(const std::string& path, const std::string& parent) {
         std::string name;
-        if (!ArchiveName(path, parent, name)) return false;
+        if (!ArchiveName(path, parent, name)) return;
 
         ScopedHandle file(m_fs, m_fs.OpenRead(path));
-        if (!file.IsOpen()) {
-            m_context.Problem(path, "cannot be opened (no permission, or in use by another program)");
-            return false;
-        }
+        if (!file.IsOpen()) return CannotRead(path, "cannot be opened: " + m_fs.LastErrorText());
         const long long size = m_fs.SizeOf(file.Get());
-        if (size < 0) {
-            m_context.Problem(path, "size cannot be read");
-            return false;
-        }
-        if (size > kLargestFileSize) {
-            m_context.Problem(path, "file too large (an archive holds files up to 2147483647 bytes)");
-            return false;
-        }
+        if (size < 0) return CannotRead(path, "size cannot be read: " + m_fs.LastErrorText());
+        if (size > kLargestFileSize)
+            return Fail(path, "file too large (an archive holds files up to 2147483647 bytes)");
         const std::string line = FileLine(name, static_cast<int>(size));
-        if (!AppendLine(path, line, line.size() - 1)) return false;
+        if (!LineFits(path, line.size() - 1)) return;
+        m_manifest += line;
         m_files.push_back({path, size});
-        return true;
+        Named(name);
     }
 
     const EngineContext& m_context;
     FileSystem& m_fs;
     std::string m_manifest;
     std::vector<PlannedFile> m_files;
+    bool m_failed = false;
+    int m_leftOut = 0;
 };
 
 // Streams the files' contents, in manifest order, into the archive behind
@@ -170,9 +185,10 @@ public:
         // The walk opened it a moment ago; it may have gone since.
         ScopedHandle file(m_fs, m_fs.OpenRead(planned.path));
         if (!file.IsOpen()) {
-            m_context.Problem(planned.path, "cannot be opened (no permission, or in use by another program)");
+            m_context.Problem(planned.path, "cannot be opened: " + m_fs.LastErrorText());
             return false;
         }
+        if (m_fs.SizeOf(file.Get()) != planned.size) return ChangedSize(planned);
         if (!Stream(file.Get(), planned.path, planned.size)) return false;
         file.Close();
 
@@ -196,31 +212,30 @@ private:
         return false;
     }
 
-    // Exactly the size the manifest announces, whatever the file did since
-    // the walk: a file that shrank is padded with zeros, one that grew is
-    // cut at its old length.
+    // Its line already stands in the manifest with the old size: zeros or
+    // a cut-off file under it would pass for the file that was packed.
+    bool ChangedSize(const PlannedFile& planned) {
+        m_context.Problem(planned.path, "changed size while being packed (it had " +
+                                            std::to_string(planned.size) + " bytes when the folder was read)");
+        return false;
+    }
+
+    // Exactly the size the manifest announces; a file that ends early
+    // changed under us.
     bool Stream(FileSystem::Handle file, const std::string& path, long long size) {
         long long remaining = size;
-        bool ended = false;
         while (remaining > 0) {
             if (m_filled == m_buffer.size() && !Flush()) return false;
             const std::size_t room = m_buffer.size() - m_filled;
             const std::size_t want = remaining < static_cast<long long>(room)
                 ? static_cast<std::size_t>(remaining) : room;
             char* const at = m_buffer.data() + m_filled;
-            long long got = 0;
-            if (!ended) {
-                got = m_fs.Read(file, at, want);
-                if (got < 0) {
-                    m_context.Problem(path, "read failed");
-                    return false;
-                }
-                ended = got == 0;
+            const long long got = m_fs.Read(file, at, want);
+            if (got < 0) {
+                m_context.Problem(path, "read failed: " + m_fs.LastErrorText());
+                return false;
             }
-            if (ended) {
-                std::memset(at, 0, want);
-                got = static_cast<long long>(want);
-            }
+            if (got == 0) return ChangedSize({path, size});
             m_filled += static_cast<std::size_t>(got);
             remaining -= got;
         }
@@ -280,16 +295,21 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
         context.Problem(job.folder, "folder not found");
         return false;
     }
-    job.fileCount = CountFilesIn(fs, folder);
-    if (job.fileCount <= 0) {
-        context.Problem(job.folder, "nothing to pack: no file below the folder");
-        return false;
-    }
 
     // The walk comes first: the manifest's length must be known before
-    // the first content byte can be placed behind it.
+    // the first content byte can be placed behind it. It also counts what
+    // the preamble announces, so that count and manifest always agree.
     ManifestBuilder builder(context);
-    if (!builder.AddFolder(folder, ParentDirectory(folder, fs.Style()))) return false;
+    builder.AddFolder(folder, ParentDirectory(folder, fs.Style()), "");
+    job.leftOut = builder.LeftOut();
+    if (builder.Failed()) return false;
+    job.fileCount = static_cast<int>(builder.Files().size());
+    if (job.fileCount <= 0) {
+        context.Problem(job.folder, job.leftOut > 0 || (options.exclude && !options.exclude->Empty())
+                                        ? "nothing to pack: no file below the folder is left to pack"
+                                        : "nothing to pack: no file below the folder");
+        return false;
+    }
     const std::string& manifest = builder.Manifest();
     if (manifest.size() > static_cast<std::size_t>(INT_MAX)) {
         context.Problem(job.folder, "manifest too large for an archive");
@@ -303,12 +323,12 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
     // a process killed on the way leaves no scratch file behind.
     ScratchFile assembled(fs);
     if (!assembled.Create(context.FolderOf(job.archive))) {
-        context.Problem(job.archive, "cannot create a file in the archive's folder");
+        context.Problem(job.archive, "cannot be created: " + fs.LastErrorText());
         return false;
     }
     if (!WriteArchive(context, job, progress, header, builder.Files(), assembled.Handle())) return false;
     if (!assembled.Keep(job.archive)) {
-        context.Problem(job.archive, "cannot be written or replaced (disk full?)");
+        context.Problem(job.archive, "cannot be written or replaced: " + fs.LastErrorText());
         return false;
     }
     return true;

@@ -59,10 +59,17 @@ DryRunFileSystem::DryRunFileSystem(FileSystem& inner)
     m_items[""] = ItemKind::Folder;
 }
 
+DryRunFileSystem::DryRunFileSystem(FileSystem& inner, const std::string& destination)
+    : DelegatingFileSystem(inner), m_root(destination), m_overReal(true), m_nextSink(kFirstSink) {
+    m_items[""] = ItemKind::Folder;
+}
+
 bool DryRunFileSystem::Inside(const std::string& path, std::string& key) const {
     const PathStyle& style = Style();
     if (path.compare(0, m_root.size(), m_root) != 0) return false;
-    if (path.size() > m_root.size() && !IsSeparatorIn(path[m_root.size()], style)) return false;
+    if (path.size() > m_root.size() && !IsSeparatorIn(path[m_root.size()], style) &&
+        !EndsWithSeparator(m_root, style))
+        return false;
     key.clear();
     std::string component;
     auto take = [&]() {
@@ -88,25 +95,58 @@ bool DryRunFileSystem::Inside(const std::string& path, std::string& key) const {
     return true;
 }
 
-bool DryRunFileSystem::CanCreate(const std::string& path) const {
-    std::string key;
-    if (!Inside(path, key) || key.empty()) return false;
-    const std::string::size_type at = FindLastSeparator(path, Style());
-    if (IsRefusedName(path.substr(at == std::string::npos ? 0 : at + 1), Style())) return false;
-    const auto parent = m_items.find(ParentKey(key));
-    return parent != m_items.end() && parent->second == ItemKind::Folder;
+ItemKind DryRunFileSystem::Existing(const std::string& path, const std::string& key) {
+    const auto item = m_items.find(key);
+    if (item != m_items.end()) return item->second;
+    return m_overReal ? m_inner.KindOf(path) : ItemKind::Missing;
 }
 
-bool DryRunFileSystem::CanPlaceFile(const std::string& path) const {
+std::string DryRunFileSystem::WhyNotCreatable(const std::string& path) {
     std::string key;
-    if (!CanCreate(path) || !Inside(path, key)) return false;
-    const auto existing = m_items.find(key);
-    return existing == m_items.end() || existing->second == ItemKind::File;
+    if (!Inside(path, key) || key.empty()) return "no such file or folder";
+    const std::string::size_type at = FindLastSeparator(path, Style());
+    const std::string name = path.substr(at == std::string::npos ? 0 : at + 1);
+    if (IsRefusedName(name, Style()))
+        return name.size() > kLongestName && !Style().windows ? "name too long for the file system"
+                                                              : "name not valid on this file system";
+    const std::string folder = ParentDirectory(path, Style());
+    const std::string folderKey = ParentKey(key);
+    switch (Existing(folder, folderKey)) {
+    case ItemKind::Folder:
+    case ItemKind::FolderLink:
+        break;
+    case ItemKind::Missing:
+        return "no such file or folder";
+    default:
+        return "a file is in the way of its folder";
+    }
+    // A folder noted in memory would be new, and so ours to write; the
+    // real destination is what it is.
+    const bool real = folderKey.empty() || m_items.count(folderKey) == 0;
+    if (m_overReal && real && !m_inner.MayWrite(folderKey.empty() ? m_root : folder))
+        return m_inner.LastErrorText();
+    return "";
+}
+
+std::string DryRunFileSystem::WhyNoFile(const std::string& path) {
+    std::string key;
+    if (!Inside(path, key)) return "no such file or folder";
+    const ItemKind existing = Existing(path, key);
+    if (existing == ItemKind::Folder || existing == ItemKind::FolderLink) return "a folder is in the way";
+    const std::string why = WhyNotCreatable(path);
+    if (!why.empty() || existing == ItemKind::Missing || m_items.count(key)) return why;
+    // A real file is replaced only where it could be written.
+    return m_inner.MayWrite(path) ? std::string() : m_inner.LastErrorText();
+}
+
+bool DryRunFileSystem::Refuse(const std::string& why) {
+    m_lastError = why;
+    return why.empty();
 }
 
 bool DryRunFileSystem::PlaceFile(const std::string& path) {
     std::string key;
-    if (!CanPlaceFile(path) || !Inside(path, key)) return false;
+    if (!Refuse(WhyNoFile(path)) || !Inside(path, key)) return false;
     m_items[key] = ItemKind::File;
     return true;
 }
@@ -128,14 +168,13 @@ bool DryRunFileSystem::ListFolder(const std::string& folder, std::vector<FolderI
 
 ItemKind DryRunFileSystem::KindOf(const std::string& path) {
     std::string key;
-    if (!Inside(path, key)) return m_inner.KindOf(path);
-    const auto item = m_items.find(key);
-    return item == m_items.end() ? ItemKind::Missing : item->second;
+    return Inside(path, key) ? Existing(path, key) : m_inner.KindOf(path);
 }
 
 bool DryRunFileSystem::IsLink(const std::string& path) {
     std::string key;
-    return Inside(path, key) ? false : m_inner.IsLink(path);
+    if (!Inside(path, key)) return m_inner.IsLink(path);
+    return m_overReal && m_items.count(key) == 0 && m_inner.IsLink(path);
 }
 
 long long DryRunFileSystem::Read(Handle file, void* buffer, std::size_t size) {
@@ -168,12 +207,23 @@ FileIdentity DryRunFileSystem::IdentityOf(Handle file) {
 
 FileIdentity DryRunFileSystem::IdentityOf(const std::string& path) {
     std::string key;
-    return Inside(path, key) ? FileIdentity() : m_inner.IdentityOf(path);
+    if (!Inside(path, key)) return m_inner.IdentityOf(path);
+    // The archive itself may lie in a real destination.
+    return m_overReal && m_items.count(key) == 0 ? m_inner.IdentityOf(path) : FileIdentity();
 }
 
 bool DryRunFileSystem::MakeFolder(const std::string& path) {
     std::string key;
-    if (!CanCreate(path) || !Inside(path, key) || m_items.count(key)) return false;
+    if (!Inside(path, key)) return false;
+    const ItemKind there = Existing(path, key);
+    if (there != ItemKind::Missing) {
+        // A real folder the unpack would use as it is still counts as one
+        // of the archive's folders in place.
+        if (there == ItemKind::Folder && m_overReal && !m_items.count(key) && m_reused.insert(key).second)
+            ++m_foldersMade;
+        return Refuse("it exists already");
+    }
+    if (!Refuse(WhyNotCreatable(path))) return false;
     m_items[key] = ItemKind::Folder;
     ++m_foldersMade;
     return true;
@@ -181,6 +231,7 @@ bool DryRunFileSystem::MakeFolder(const std::string& path) {
 
 bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch) {
     std::string key;
+    m_lastError.clear();
     // The job's own scratch data goes to the real temporary folder, as usual.
     if (folder.empty() || !Inside(folder, key)) {
         if (folder.empty()) return m_inner.CreateScratch(folder, scratch);
@@ -194,8 +245,8 @@ bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch
 
 bool DryRunFileSystem::CreateReplacement(const std::string& target, Scratch& scratch) {
     scratch = Scratch();
-    // Nothing outside the imaginary folder is ever written.
-    if (!CanPlaceFile(target)) return false;
+    // Nothing in the folder unpacked into is ever written.
+    if (!Refuse(WhyNoFile(target))) return false;
     scratch.handle = NewSink();
     return true;
 }
@@ -220,6 +271,17 @@ bool DryRunFileSystem::Delete(const std::string& path) {
     if (item == m_items.end() || item->second != ItemKind::File) return false;
     m_items.erase(item);
     return true;
+}
+
+bool DryRunFileSystem::MayWrite(const std::string& path) {
+    std::string key;
+    if (!Inside(path, key)) return m_inner.MayWrite(path);
+    if (!m_overReal) return true;
+    return (m_items.count(key) && !key.empty()) || m_inner.MayWrite(path);
+}
+
+std::string DryRunFileSystem::LastErrorText() {
+    return m_lastError.empty() ? m_inner.LastErrorText() : m_lastError;
 }
 
 }  // namespace torvan

@@ -7,6 +7,7 @@
 
 namespace torvan {
 
+class ExcludePatterns;
 class FileSystem;
 class NameCodec;
 
@@ -32,6 +33,23 @@ struct EngineOptions {
     // Threads that compress; 0 means one per core. The archive's bytes
     // are the same whatever the number.
     int threads = 0;
+
+    // Called with the archive name of every folder and file as it goes
+    // into the manifest, or as it is unpacked.
+    std::function<void(const std::string& name)> entryDone;
+
+    // Pack: items to leave out; their folders are not even walked.
+    const ExcludePatterns* exclude = nullptr;
+
+    // Pack: an item that cannot be read (a broken link, a special file, an
+    // unreadable file or folder) is left out, with a problem report,
+    // instead of failing the pack. Names an archive cannot hold still fail.
+    bool ignoreFailedRead = false;
+
+    // Unpack and list: leading components of every archive name to drop
+    // (after "./"), so that a top folder's contents land in the
+    // destination itself. Entries left with no name are passed over.
+    int stripComponents = 0;
 };
 
 }  // namespace torvan

@@ -105,6 +105,15 @@ public:
     // Closes the scratch file and removes it.
     virtual void DiscardScratch(Scratch& scratch) = 0;
     virtual bool Delete(const std::string& path) = 0;
+
+    // Whether this user could write the file at `path`, or create files in
+    // the folder at `path`, asked without writing anything.
+    virtual bool MayWrite(const std::string& path) = 0;
+    // Why the last call of this thread that failed did so, in a few
+    // lower-case words ("permission denied", "a folder is in the way"),
+    // for the message that names the item. Ask at once: any later call
+    // may change it.
+    virtual std::string LastErrorText() = 0;
 };
 
 // The platform's own file system: Win32 in the Windows builds, POSIX
@@ -148,6 +157,8 @@ public:
     }
     void DiscardScratch(Scratch& scratch) override { m_inner.DiscardScratch(scratch); }
     bool Delete(const std::string& path) override { return m_inner.Delete(path); }
+    bool MayWrite(const std::string& path) override { return m_inner.MayWrite(path); }
+    std::string LastErrorText() override { return m_inner.LastErrorText(); }
 
 protected:
     FileSystem& m_inner;

@@ -14,13 +14,13 @@ bool GzipInPlace(const std::string& archive, const EngineOptions& options) {
 
     ScopedHandle plain(fs, fs.OpenRead(archive));
     if (!plain.IsOpen()) {
-        context.Problem(archive, "cannot be opened for compression");
+        context.Problem(archive, "cannot be opened for compression: " + fs.LastErrorText());
         return false;
     }
     // Beside the archive, so that the final move is a rename on one volume.
     ScratchFile compressed(fs);
     if (!compressed.Create(context.FolderOf(archive))) {
-        context.Problem(archive, "cannot create a scratch file in the archive's folder");
+        context.Problem(archive, "cannot create a scratch file in the archive's folder: " + fs.LastErrorText());
         return false;
     }
     const FileSystem::Handle out = compressed.Handle();
@@ -46,7 +46,7 @@ bool GzipInPlace(const std::string& archive, const EngineOptions& options) {
     }
     plain.Close();
     if (!compressed.Keep(archive)) {
-        context.Problem(archive, "cannot be replaced by its compressed form");
+        context.Problem(archive, "cannot be replaced by its compressed form: " + fs.LastErrorText());
         return false;
     }
     return true;

@@ -176,4 +176,27 @@ bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
     return true;
 }
 
+std::string StripComponents(const std::string& name, int count, const PathStyle& style) {
+    std::vector<std::string> components;
+    std::string why;
+    if (count <= 0 || !SplitSafeArchiveName(name, style, components, why)) return name;
+    // Cut at the start of the component after the last one dropped, so
+    // the rest keeps its bytes exactly.
+    int dropped = 0;
+    std::string::size_type start = 0;
+    std::string::size_type cut = std::string::npos;
+    auto take = [&](std::string::size_type end) {
+        if (cut == std::string::npos && end > start) {
+            const std::string component = name.substr(start, end - start);
+            if (component != "." && dropped++ == count) cut = start;
+        }
+        start = end + 1;
+    };
+    ForEachCharacter(name, style, [&](std::string::size_type at, bool separator) {
+        if (separator) take(at);
+    });
+    take(name.size());
+    return cut == std::string::npos ? std::string() : name.substr(cut);
+}
+
 }  // namespace torvan

@@ -56,4 +56,11 @@ bool NamesAFile(const std::string& name, const PathStyle& style);
 bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
                           std::vector<std::string>& components, std::string& why);
 
+// The archive name without its first `count` components, "./" and empty
+// components not counted: with 1, "./site/img/b.gif" gives "img/b.gif"
+// and "./site" gives "" (nothing left to unpack). A name that could lead
+// outside the destination comes back whole, to be refused as it would be
+// unstripped.
+std::string StripComponents(const std::string& name, int count, const PathStyle& style);
+
 }  // namespace torvan

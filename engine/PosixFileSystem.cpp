@@ -12,6 +12,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <vector>
 
@@ -99,6 +100,27 @@ std::string FolderOf(const std::string& path) {
     const std::string::size_type at = path.rfind('/');
     if (at == std::string::npos) return ".";
     return at == 0 ? "/" : path.substr(0, at);
+}
+
+// The reasons an admin meets most, in the words of the item's own message;
+// the system's text for the rest.
+std::string ErrorText(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM: return "permission denied";
+    case EROFS: return "read-only file system";
+    case EISDIR: return "a folder is in the way";
+    case ENOTDIR: return "a file is in the way of its folder";
+    case ENOENT: return "no such file or folder";
+    case ENOSPC: return "no space left on the device";
+    case EDQUOT: return "disk quota exceeded";
+    case ENAMETOOLONG: return "name too long for the file system";
+    case EEXIST: return "it exists already";
+    default: break;
+    }
+    std::string text = std::strerror(error);
+    if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z') text[0] = static_cast<char>(text[0] + 32);
+    return text;
 }
 
 class PosixFileSystem : public FileSystem {
@@ -288,6 +310,12 @@ public:
     }
 
     bool Delete(const std::string& path) override { return unlink(path.c_str()) == 0; }
+
+    bool MayWrite(const std::string& path) override {
+        return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+    }
+
+    std::string LastErrorText() override { return ErrorText(errno); }
 };
 
 }  // namespace

@@ -96,6 +96,38 @@ bool CreateBeside(const std::string& folder, const PathStyle& style, DWORD attri
     return false;
 }
 
+// Windows answers "access denied" for a folder in the way too; this code
+// (bit 29: defined by the application) says which it was.
+constexpr DWORD kFolderInTheWay = 0x20000001;
+
+// The reasons an admin meets most, in the words of the item's own message;
+// the system's text (in the system's language) for the rest.
+std::string ErrorText(DWORD error) {
+    switch (error) {
+    case kFolderInTheWay: return "a folder is in the way";
+    case ERROR_ACCESS_DENIED: return "access denied (no permission, or a read-only file)";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION: return "in use by another program";
+    case ERROR_WRITE_PROTECT: return "write-protected medium";
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return "no such file or folder";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return "no space left on the disk";
+    case ERROR_FILENAME_EXCED_RANGE:
+    case ERROR_INVALID_NAME: return "name not valid on this file system";
+    case ERROR_ALREADY_EXISTS:
+    case ERROR_FILE_EXISTS: return "it exists already";
+    default: break;
+    }
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        error, 0, text, sizeof text, nullptr);
+    std::string result(text, length);
+    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
+        result.pop_back();
+    return result.empty() ? "system error " + std::to_string(error) : result;
+}
+
 class Win32FileSystem : public FileSystem {
 public:
     const PathStyle& Style() const override {
@@ -212,7 +244,7 @@ public:
             // folder or a read-only file refuse; a hidden or system file
             // stays one.
             if (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
-                SetLastError(ERROR_ACCESS_DENIED);
+                SetLastError(old & FILE_ATTRIBUTE_DIRECTORY ? kFolderInTheWay : ERROR_ACCESS_DENIED);
                 return false;
             }
             if (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
@@ -232,9 +264,15 @@ public:
         bool kept = !path.empty() && MarkForDeletion(file, false) &&
                     (RenameOpenFile(file, target) ||
                      MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
+        // The clean-up must not cover why the move failed.
+        DWORD why = kept ? ERROR_SUCCESS : GetLastError();
         if (!kept && !path.empty()) MarkForDeletion(file, true);
-        if (!CloseHandle(file)) kept = false;
+        if (!CloseHandle(file) && kept) {
+            why = GetLastError();
+            kept = false;
+        }
         if (!kept && !path.empty()) DeleteFileA(path.c_str());
+        if (!kept) SetLastError(why);
         return kept;
     }
 
@@ -247,6 +285,19 @@ public:
     }
 
     bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+
+    // Folders carry no useful read-only mark on Windows; only files do.
+    bool MayWrite(const std::string& path) override {
+        const DWORD attributes = GetFileAttributesA(path.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+        if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            SetLastError(ERROR_ACCESS_DENIED);
+            return false;
+        }
+        return true;
+    }
+
+    std::string LastErrorText() override { return ErrorText(GetLastError()); }
 };
 
 }  // namespace

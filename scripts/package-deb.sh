@@ -34,10 +34,12 @@ install -D -m 0755 build-deb/cli/torvan "$pkg/usr/bin/torvan"
 strip --strip-unneeded --remove-section=.comment --remove-section=.note "$pkg/usr/bin/torvan"
 install -d "$pkg/DEBIAN" "$pkg/usr/share/man/man1" "$pkg/usr/share/doc/torvan"
 sed "s/@VERSION@/$VERSION/" resources/man/torvan.1 | gzip -9n > "$pkg/usr/share/man/man1/torvan.1.gz"
-gzip -9n < "$work/debian/changelog" > "$pkg/usr/share/doc/torvan/changelog.Debian.gz"
+# A native package (its version is the program's own, with no Debian
+# revision) keeps its one changelog under the plain name.
+gzip -9n < "$work/debian/changelog" > "$pkg/usr/share/doc/torvan/changelog.gz"
 install -m 0644 resources/debian/copyright "$pkg/usr/share/doc/torvan/copyright"
 install -D -m 0644 resources/completion/torvan "$pkg/usr/share/bash-completion/completions/torvan"
-chmod 0644 "$pkg/usr/share/man/man1/torvan.1.gz" "$pkg/usr/share/doc/torvan/changelog.Debian.gz"
+chmod 0644 "$pkg/usr/share/man/man1/torvan.1.gz" "$pkg/usr/share/doc/torvan/changelog.gz"
 
 (
   cd "$work"

@@ -70,6 +70,32 @@ TEST(CommandLine, UnpackAndListTakeOneArchive)
 
     EXPECT_EQ(Parse({"--help"}).command, Command::Help);
     EXPECT_EQ(Parse({"unpack", "--help"}).command, Command::Help);
+    EXPECT_EQ(Parse({"-V"}).command, Command::Version);
+    EXPECT_EQ(Parse({"list", "a.dat", "--version"}).command, Command::Version);
+}
+
+TEST(CommandLine, ServerOptionsBelongToTheirCommands)
+{
+    Request r = Parse({"pack", "--exclude", ".git", "site", "--exclude=*.log", "--exclude-from", "x.txt",
+                       "--ignore-failed-read", "-v"});
+    EXPECT_EQ(r.excludes, (std::vector<std::string>{".git", "*.log"}));
+    EXPECT_EQ(r.excludeFiles, std::vector<std::string>{"x.txt"});
+    EXPECT_TRUE(r.ignoreFailedRead);
+    EXPECT_TRUE(r.verbose);
+
+    for (const char* verb : {"unpack", "list", "test"})
+        EXPECT_EQ(Parse({verb, "a.dat", "--strip-components", "1"}).stripComponents, 1) << verb;
+    r = Parse({"test", "a.dat", "-C", "/var/www"});
+    EXPECT_EQ(r.destination, "/var/www");
+    EXPECT_TRUE(Parse({"unpack", "--verbose", "a.dat"}).verbose);
+
+    EXPECT_NE(Refusal({"unpack", "a", "--exclude", "x"}).find("'--exclude'"), std::string::npos);
+    EXPECT_NE(Refusal({"pack", "a", "--strip-components", "1"}).find("'--strip-components'"), std::string::npos);
+    EXPECT_NE(Refusal({"list", "a", "-v"}).find("'-v'"), std::string::npos);
+    EXPECT_NE(Refusal({"list", "a", "-C", "x"}).find("'-C'"), std::string::npos);
+    EXPECT_NE(Refusal({"pack", "a", "--exclude"}).find("--exclude needs"), std::string::npos);
+    for (const char* n : {"-1", "one", ""})
+        EXPECT_NE(Refusal({"unpack", "a", "--strip-components", n}).find("--strip-components"), std::string::npos);
 }
 
 TEST(CommandLine, RefusesWhatItCannotMeanWithAReason)

@@ -287,10 +287,22 @@ TEST(PackUnpack, HelpExplainsBothCommandsAndLinks)
 {
     RunResult r = RunTool({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* part : {"torvan pack [--plain] [--threads N] FOLDER [-o ARCHIVE]", "torvan unpack ARCHIVE [-C DEST]",
-                             "torvan list ARCHIVE", "extracted N, failed M", "--names gbk",
-                             "--quiet", "Symbolic links"})
+    for (const char* part : {"torvan pack [-q] [-v] [--plain] [--threads N] [--names ENC]",
+                             "[--ignore-failed-read] FOLDER [-o ARCHIVE]",
+                             "torvan unpack [-q] [-v] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]",
+                             "torvan list [--names ENC] [--strip-components N] ARCHIVE",
+                             "torvan test [-q] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]",
+                             "extracted N, failed M", "--names gbk", "--quiet", "Symbolic links",
+                             "no permissions", "323 bytes"})
         EXPECT_TRUE(Contains(r.out, part)) << part;
+
+    std::string version = ReadFile(TORVAN_SOURCE_DIR "/VERSION");
+    version.erase(version.find_last_not_of("\r\n") + 1);
+    for (const char* option : {"--version", "-V"}) {
+        r = RunTool({option});
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, "torvan " + version + "\n");
+    }
 }
 
 TEST(PackUnpack, LinksToFilesPackTheirContentsLinksToFoldersAreSkippedAloud)

@@ -10,6 +10,20 @@ namespace {
 
 class DryRunFileSystemTest : public EngineTest {};
 
+// The system's reason after "cannot be created: ". For names Windows
+// refuses, it depends on the version (and on Wine) whether the reason is
+// an invalid name or a path not found; that the entry fails is what counts.
+std::vector<std::string> WithoutSystemReasons(std::vector<std::string> problems) {
+#ifdef _WIN32
+    const std::string created = "cannot be created";
+    for (std::string& problem : problems) {
+        const std::string::size_type at = problem.find(created);
+        if (at != std::string::npos) problem.erase(at + created.size());
+    }
+#endif
+    return problems;
+}
+
 TEST_F(DryRunFileSystemTest, PredictsARealUnpackIntoAnEmptyFolder) {
     const std::string manifest =
         "./site|[dir]\n"
@@ -41,7 +55,7 @@ TEST_F(DryRunFileSystemTest, PredictsARealUnpackIntoAnEmptyFolder) {
 
     EXPECT_EQ(dry.extracted, real.extracted);
     EXPECT_EQ(dry.failed, real.failed);
-    EXPECT_EQ(problems, realProblems);
+    EXPECT_EQ(WithoutSystemReasons(problems), WithoutSystemReasons(realProblems));
     EXPECT_GT(dry.failed, 2);
     EXPECT_EQ(Snapshot(root), before);
     EXPECT_TRUE(TempLeftovers().empty());

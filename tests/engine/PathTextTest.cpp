@@ -2,6 +2,7 @@
 // and the refusal of names that would leave the destination.
 #include <gtest/gtest.h>
 
+#include "ExcludePatterns.h"
 #include "PathText.h"
 
 namespace torvan {
@@ -99,6 +100,54 @@ TEST(PathText, NamesLeadingOutsideAreRefused) {
     EXPECT_EQ(Split("./.../x", Posix), (std::vector<std::string>{"...", "x"}));
     // 乗 followed by "." is not "\.." .
     EXPECT_EQ(Split("./a" + kJou + "..", Gbk), std::vector<std::string>{"a" + kJou + ".."});
+}
+
+TEST(PathText, StripComponentsDropsLeadingFoldersButNoSafetyRule) {
+    EXPECT_EQ(StripComponents("./site/img/b.gif", 1, Posix), "img/b.gif");
+    EXPECT_EQ(StripComponents("site/img/b.gif", 2, Posix), "b.gif");
+    EXPECT_EQ(StripComponents(".//site/./img", 1, Posix), "img");
+    EXPECT_EQ(StripComponents("./site", 1, Posix), "");
+    EXPECT_EQ(StripComponents("./site/img", 3, Posix), "");
+    EXPECT_EQ(StripComponents("./site/a", 0, Posix), "./site/a");
+    // Unsafe names stay whole, so that they are refused as before.
+    for (const char* name : {"/etc/site/x", "./site/../../x", "./../x"})
+        EXPECT_EQ(StripComponents(name, 1, Posix), name);
+    EXPECT_EQ(StripComponents("./C:\\x", 1, Gbk), "./C:\\x");
+    // "\" separates on Windows, but not as the trail byte of 乗.
+    EXPECT_EQ(StripComponents("./site\\" + kJou + "\\x", 1, Gbk), kJou + "\\x");
+    EXPECT_EQ(StripComponents("./" + kJou + "/x", 1, Gbk), "x");
+}
+
+TEST(ExcludePatterns, GlobsCrossSlashesAndMatchEveryTrailingPart) {
+    EXPECT_TRUE(GlobMatches("*.log", "logs/a.log", Posix));
+    EXPECT_TRUE(GlobMatches("a?c", "abc", Posix));
+    EXPECT_FALSE(GlobMatches("a?c", "ac", Posix));
+    EXPECT_TRUE(GlobMatches("[a-c]x[!0-9]", "bxy", Posix));
+    EXPECT_FALSE(GlobMatches("[a-c]x[!0-9]", "bx1", Posix));
+    EXPECT_TRUE(GlobMatches("[]]", "]", Posix));
+    EXPECT_TRUE(GlobMatches("a[b", "a[b", Posix));    // no set without its "]"
+    EXPECT_TRUE(GlobMatches("\\*", "*", Posix));
+    EXPECT_FALSE(GlobMatches("\\*", "x", Posix));
+    EXPECT_TRUE(GlobMatches("*a*b*c", "xxaxxbxxbc", Posix));
+    EXPECT_FALSE(GlobMatches("*a*b*c", "xxaxxbxx", Posix));
+    // "?" takes a whole character: UTF-8 on POSIX, GBK on Windows.
+    EXPECT_TRUE(GlobMatches("?.txt", "\xe7\xab\x99.txt", Posix));
+    EXPECT_TRUE(GlobMatches("?.txt", "\xd5\xbe.txt", Gbk));
+    EXPECT_FALSE(GlobMatches("??.txt", "\xd5\xbe.txt", Gbk));
+    EXPECT_TRUE(GlobMatches("*.TXT", "read.me.txt", Gbk));
+    EXPECT_FALSE(GlobMatches("*.TXT", "read.me.txt", Posix));
+
+    ExcludePatterns posix(Posix);
+    for (const char* pattern : {".git", "./cache/tmp/", "*.log"}) posix.Add(pattern);
+    for (const char* path : {".git", "a/b/.git", "cache/tmp", "a/cache/tmp", "x.log", "a/x.log"})
+        EXPECT_TRUE(posix.Excludes(path)) << path;
+    for (const char* path : {"a.git", ".gitignore", "cache", "xcache/tmp", "cache/tmp2", "a.logs"})
+        EXPECT_FALSE(posix.Excludes(path)) << path;
+
+    ExcludePatterns windows(Gbk);
+    windows.Add("Cache\\TMP");
+    EXPECT_TRUE(windows.Excludes("a/cache/tmp"));
+    EXPECT_FALSE(windows.Excludes("a/cache"));
 }
 
 }  // namespace
