@@ -203,18 +203,12 @@ const char* HelpText()
         "         in '/', without unpacking anything. Reads gzip data to its end\n"
         "         to check its checksum. Exit 1 if it is no archive or damaged.\n"
         "test     reads ARCHIVE as unpack would and writes nothing: prints each\n"
-        "         problem an unpack into an empty folder (or, with -C, into
-"
-        "         DEST as it is) would meet, then 'ok: N files, M folders, B
-"
-        "         bytes', 'damaged: N files, F failing', 'not an archive' or
-"
-        "         'cannot test: WHY'. Names the archive's own damage, and warns
-"
-        "         of bytes after the payload. Exits with the code that unpack
-"
-        "         would.
-"
+        "         problem an unpack into an empty folder (or, with -C, into\n"
+        "         DEST as it is) would meet, then 'ok: N files, M folders, B\n"
+        "         bytes', 'damaged: N files, F failing', 'not an archive' or\n"
+        "         'cannot test: WHY'. Names the archive's own damage, and warns\n"
+        "         of bytes after the payload. Exits with the code that unpack\n"
+        "         would.\n"
         "\n"
         "options:\n"
         "  --plain        pack without gzip\n"
