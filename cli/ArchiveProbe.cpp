@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "FileSystem.h"
+#include "GzipFile.h"
 #include "LocalPaths.h"
 
 namespace torvan::cli {
@@ -44,15 +46,16 @@ bool CheckArchiveArgument(Console& console, const std::string& path, const std::
 
 std::string WhyNotAnArchive(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return "cannot be opened";
+    FileSystem& fs = PlatformFileSystem();
+    const FileSystem::Handle file = fs.OpenShared(path);
+    if (file == FileSystem::kNoHandle) return "cannot be opened";
     unsigned char magic[2] = {};
-    size_t got = std::fread(magic, 1, 2, file);
-    std::fclose(file);
-    if (got == 0) return "empty file, not an archive";
+    const long long got = fs.Read(file, magic, 2);
+    fs.Close(file);
+    if (got <= 0) return "empty file, not an archive";
     bool gzip = got == 2 && magic[0] == 0x1f && magic[1] == 0x8b;
 
-    gzFile gz = gzopen(path.c_str(), "rb");
+    gzFile gz = OpenGzipFile(path, "rb");
     if (!gz) return "cannot be opened";
     std::vector<unsigned char> buffer(1 << 16);
     int first = gzread(gz, buffer.data(), static_cast<unsigned>(buffer.size()));

@@ -9,7 +9,7 @@ int RunPack(const Request& request)
 {
     Console console(request.quiet);
     EngineSetup setup;
-    if (!MakeEngineSetup(request, console, setup)) return 1;
+    MakeEngineSetup(request, console, setup);
 
     setup.options.threads = request.threads;
 

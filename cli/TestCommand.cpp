@@ -14,7 +14,7 @@ int RunTest(const Request& request)
 {
     Console console(request.quiet);
     EngineSetup setup;
-    if (!MakeEngineSetup(request, console, setup)) return 1;
+    MakeEngineSetup(request, console, setup);
     if (!CheckArchiveArgument(console, request.archive, "test")) return 1;
 
     DryRunFileSystem dryRun(PlatformFileSystem());
@@ -25,6 +25,10 @@ int RunTest(const Request& request)
         console.Error(request.archive, WhyNotAnArchive(request.archive));
 
     const int exitCode = UnpackExitCode(result);
+    // What the names were found to be, so that a surprise shows before
+    // anything is unpacked for real.
+    if (setup.guessed && setup.found != NameEncoding::Ascii)
+        console.Result(std::string("names: ") + NameEncodingText(setup.found));
     if (exitCode == 0) {
         console.Result("ok: " + std::to_string(result.extracted) + " files, " +
                        std::to_string(dryRun.FoldersMade()) + " folders, " +

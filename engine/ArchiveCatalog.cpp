@@ -2,8 +2,11 @@
 
 #include <zlib.h>
 
+#include <vector>
+
 #include "ArchiveFormat.h"
 #include "EngineContext.h"
+#include "GzipFile.h"
 #include "NameCodec.h"
 
 namespace torvan {
@@ -30,7 +33,7 @@ bool ListArchive(const std::string& archive,
                  const EngineOptions& options) {
     EngineContext context(options);
     if (context.fs.KindOf(archive) != ItemKind::File) return false;
-    gzFile gz = gzopen(archive.c_str(), "rb");
+    gzFile gz = OpenGzipFile(archive, "rb");
     if (!gz) return false;
     char preamble[kPreambleSize] = {};
     int total = 0;
@@ -40,28 +43,40 @@ bool ListArchive(const std::string& archive,
         return false;
     }
 
-    // Lines are reported as they are read. Compressed data that turns out
-    // corrupt further on ends the listing like the end of the data would.
+    // Compressed data that turns out corrupt further on ends the listing
+    // like the end of the data would.
     bool corrupt = false;
     ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
         const long long got = corrupt ? 0 : GzReadUpTo(gz, bytes, size);
         if (got < 0) corrupt = true;
         return got < 0 ? 0 : got;
     }, manifestLength);
+    // The lines are gathered first: how their names read is decided from
+    // all of them before any is shown.
+    std::vector<ManifestLine> lines;
     ManifestLine line;
-    while (parser.Next(line)) {
-        if (corrupt) break;
+    bool tooLong = false;
+    while (parser.Next(line) && !corrupt) {
         if (line.tooLong) {
-            context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
+            tooLong = true;
             break;
         }
-        ArchiveEntry entry = line.entry;
-        if (options.names && !options.names->ToLocal(line.entry.name, entry.name)) {
-            context.Problem(line.entry.name, "name has no form in the local encoding");
+        lines.push_back(line);
+    }
+    std::vector<std::string> names;
+    if (options.chooseNames)
+        for (const ManifestLine& each : lines)
+            if (each.entry.kind != ArchiveEntry::FolderEnd) names.push_back(each.entry.name);
+    const NameCodec& codec = context.NamesFor(names);
+    for (const ManifestLine& each : lines) {
+        ArchiveEntry entry = each.entry;
+        if (!codec.ToLocal(each.entry.name, entry.name)) {
+            context.Problem(each.entry.name, "name has no form in the local encoding");
             continue;
         }
         if (onEntry) onEntry(entry);
     }
+    if (tooLong) context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
     gzclose(gz);
     if (corrupt) context.Problem(archive, "corrupt compressed data");
     return true;

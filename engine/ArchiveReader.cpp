@@ -7,6 +7,7 @@
 
 #include "ArchiveFormat.h"
 #include "EngineContext.h"
+#include "GzipFile.h"
 #include "NameCodec.h"
 #include "ScopedFile.h"
 
@@ -32,7 +33,7 @@ constexpr unsigned kGzipReadBufferSize = 262144;
 bool Expand(const EngineContext& context, const std::string& archive, FileSystem::Handle scratch,
             std::vector<char>& buffer) {
     FileSystem& fs = context.fs;
-    gzFile gz = gzopen(archive.c_str(), "rb");
+    gzFile gz = OpenGzipFile(archive, "rb");
     if (!gz) {
         context.Problem(archive, "cannot be opened");
         return false;
@@ -81,8 +82,8 @@ public:
           m_sourceSize(context.fs.SizeOf(source)), m_buffer(buffer) {}
 
     void MakeFolder(const std::string& archiveName) {
-        std::string path;
-        if (!LocalPath(archiveName, path)) return;
+        std::string local, path;
+        if (!ToLocal(archiveName, local) || !LocalPath(archiveName, local, path)) return;
         m_fs.MakeFolder(path);   // one that exists already is fine
     }
 
@@ -94,14 +95,16 @@ public:
         const long long start = m_payloadPosition;
         if (size > 0) m_payloadPosition += size;
 
+        std::string local;
+        if (!ToLocal(archiveName, local)) return false;
         // "./site/dir/" or "./site/." would otherwise land on a folder's
         // name; on Windows such a name cannot be created at all.
-        if (!archiveName.empty() && !NamesAFile(archiveName, m_fs.Style())) {
+        if (!local.empty() && !NamesAFile(local, m_fs.Style())) {
             m_context.Problem(archiveName, "names no file (ends in a separator or \".\")");
             return false;
         }
         std::string path;
-        if (!LocalPath(archiveName, path)) return false;
+        if (!LocalPath(archiveName, local, path)) return false;
         // A plain archive is read where it lies, possibly inside the
         // destination: replacing it would take it from the user.
         if (m_sourceIdentity.SameAs(m_fs.IdentityOf(path))) {
@@ -139,16 +142,21 @@ public:
     }
 
     void SetPayloadStart(long long position) { m_payloadPosition = position; }
+    void SetNames(const NameCodec& names) { m_names = &names; }
 
 private:
-    // Where an archive name lands under the destination; false (with the
-    // reason reported) for names that would land anywhere else.
-    bool LocalPath(const std::string& archiveName, std::string& path) {
-        std::string name = archiveName;
-        if (m_context.options.names && !m_context.options.names->ToLocal(archiveName, name)) {
-            m_context.Problem(archiveName, "name has no form in the local encoding");
-            return false;
-        }
+    // The name in this side's form; false (reported) where it has none:
+    // it is never created under a garbled name.
+    bool ToLocal(const std::string& archiveName, std::string& local) {
+        if (m_names->ToLocal(archiveName, local)) return true;
+        m_context.Problem(archiveName, "name has no form in the local encoding");
+        return false;
+    }
+
+    // Where an archive name, `name` in local form, lands under the
+    // destination; false (with the reason reported) for names that would
+    // land anywhere else.
+    bool LocalPath(const std::string& archiveName, const std::string& name, std::string& path) {
         std::vector<std::string> components;
         std::string why;
         if (!SplitSafeArchiveName(name, m_fs.Style(), components, why) || components.empty()) {
@@ -226,6 +234,7 @@ private:
     const long long m_sourceSize;   // where the payload ends, -1 if unknown
     std::vector<char>& m_buffer;
     long long m_payloadPosition = 0;
+    const NameCodec* m_names = &m_context.Names();
     std::string m_checkedFolder;   // its whole chain holds no link
 };
 
@@ -286,14 +295,20 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
     // Manifest and payload share one file: each read seeks to
     // where its own part left off.
     long long manifestPosition = static_cast<long long>(kPreambleSize);
-    ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
+    const ManifestReadFn readManifest = [&](char* bytes, std::size_t size) -> long long {
         if (!fs.Seek(plain, manifestPosition)) return -1;
         const long long got = fs.Read(plain, bytes, size);
         if (got > 0) manifestPosition += got;
         return got;
-    }, manifestLength);
+    };
     EntryWriter writer(context, destination, plain, buffer);
     writer.SetPayloadStart(static_cast<long long>(kPreambleSize) + manifestLength);
+    if (options.chooseNames) {
+        // How the names read is decided once, from all of them, first.
+        writer.SetNames(context.NamesFor(ManifestNames(readManifest, manifestLength)));
+        manifestPosition = static_cast<long long>(kPreambleSize);
+    }
+    ManifestParser parser(readManifest, manifestLength);
     ManifestLine line;
     while (parser.Next(line)) {
         const ArchiveEntry& entry = line.entry;

@@ -58,12 +58,6 @@ public:
         }
         for (const FolderItem& item : items) {
             const std::string path = JoinPath(folder, item.name, m_fs.Style());
-            // The ANSI listing shows characters outside the code page as
-            // "?", which no real Windows name contains.
-            if (m_fs.Style().windows && item.name.find('?') != std::string::npos) {
-                m_context.Problem(path, "name has characters outside the system code page");
-                return false;
-            }
             switch (item.kind) {
             case ItemKind::Folder:
                 if (!AddFolder(path, parent)) return false;
@@ -95,15 +89,14 @@ private:
     // not carry it: the reader splits lines at "|" and line feeds, byte by
     // byte, and reads at most kMaxLineLength bytes of a line.
     bool ArchiveName(const std::string& path, const std::string& parent, std::string& name) {
-        name = MakeArchiveName(path, parent, m_fs.Style());
-        if (m_context.options.names) {
-            std::string converted;
-            if (!m_context.options.names->ToArchive(name, converted)) {
-                m_context.Problem(path, "name cannot be represented in the archive's encoding");
-                return false;
-            }
-            name = converted;
+        // Converted whole, no best fit: a name that the archive's encoding
+        // cannot spell is refused rather than packed under a look-alike.
+        std::string converted;
+        if (!m_context.Names().ToArchive(MakeArchiveName(path, parent, m_fs.Style()), converted)) {
+            m_context.Problem(path, "name cannot be represented in the archive's encoding");
+            return false;
         }
+        name = converted;
         if (name.find_first_of("|\n") != std::string::npos) {
             m_context.Problem(path, "name contains \"|\" or a line feed, which an archive cannot hold");
             return false;
