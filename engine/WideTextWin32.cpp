@@ -61,7 +61,7 @@ bool WideFromBytes(unsigned codePage, const std::string& bytes, std::wstring& wi
 bool BytesFromWide(unsigned codePage, const std::wstring& wide, std::string& bytes) {
     const UINT page = Resolved(codePage);
     bool ok = false;
-    bytes = Narrow(page, page == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS, wide, ok);
+    bytes = Narrow(page, page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, ok);
     if (!ok) return false;
     if (page == CP_UTF8) return true;
     // No best fit: what comes back must be the very characters given.
