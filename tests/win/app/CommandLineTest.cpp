@@ -98,12 +98,10 @@ TEST_F(AppTest, UnpackFindsEachArchivesNameEncoding) {
                                   "./站点/图片|[/dir]\n./站点|[/dir]\n";
     const std::string gbkNames = "./\xd5\xbe\xb5\xe3|[dir]\n./\xd5\xbe\xb5\xe3/\xd0\xc2\xce\xc5.html|2\n"
                                  "./\xd5\xbe\xb5\xe3|[/dir]\n";
-    for (const std::string& manifest : {utf8Names, gbkNames}) {
-        const bool utf8 = &manifest == &utf8Names;
-        const char preamble[] = "0000000000000002";
-        char length[17];
-        snprintf(length, sizeof length, "%016d", static_cast<int>(manifest.size()));
-        temp.AddFile(utf8 ? "linux.dat" : "windows.dat", preamble + std::string(length) + manifest + "kone");
+    for (const auto& [file, manifest] : {std::make_pair("linux.dat", utf8Names), std::make_pair("windows.dat", gbkNames)}) {
+        char preamble[33];
+        snprintf(preamble, sizeof preamble, "%016d%016d", 2, static_cast<int>(manifest.size()));
+        temp.AddFile(file, preamble + manifest + "kone");
     }
     for (const char* name : {"linux.dat", "windows.dat"}) {
         const std::string out = temp.Join(std::string("out-") + name);
