@@ -32,7 +32,3 @@ void MainWindowReport::Notify(int code, int value) {
 void MainWindowReport::ShowResult(const torvan::ResultMessage& message) {
     ShowWorkerMessageBox(message.text.c_str(), IconStyle(message.icon));
 }
-
-std::string MainWindowReport::DisplayPath(const std::string& path) {
-    return Utf8FromAnsi(path);
-}

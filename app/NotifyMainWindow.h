@@ -13,10 +13,9 @@ void NotifyMainWindow(int code, int value);
 
 // The report of a worker running in a CWinThread: notifications go to its
 // main window, result boxes belong to the foreground window and have the
-// system's caption, paths are read in the ANSI code page.
+// system's caption. Paths reach it in UTF-8, as the engine takes them.
 class MainWindowReport : public torvan::WorkerReport {
 public:
     void Notify(int code, int value) override;
     void ShowResult(const torvan::ResultMessage& message) override;
-    std::string DisplayPath(const std::string& path) override;
 };

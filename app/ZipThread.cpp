@@ -2,11 +2,15 @@
 
 #include "ArchiveWriter.h"
 #include "NotifyMainWindow.h"
+#include "Text.h"
 
 BOOL CZipThread::InitInstance() {
+    // The window's paths are ANSI; the engine takes UTF-8, which reaches
+    // any name and any length. Names are packed in the ANSI code page, as
+    // they always were.
     torvan::PackJob job;
-    job.folder = m_strFolder;
-    job.archive = m_strArchive;
+    job.folder = Utf8FromAnsi(m_strFolder);
+    job.archive = Utf8FromAnsi(m_strArchive);
     job.gzip = m_bGzip != FALSE;
     MainWindowReport report;
     torvan::RunPackJob(

@@ -8,9 +8,11 @@ bool IsOption(const std::string& arg) { return arg.size() > 1 && arg[0] == '-'; 
 
 bool ParseNames(const std::string& value, NameMode& mode, std::string& error)
 {
+    if (value == "auto") { mode = NameMode::Auto; return true; }
     if (value == "gbk") { mode = NameMode::Gbk; return true; }
+    if (value == "utf8") { mode = NameMode::Utf8; return true; }
     if (value == "raw") { mode = NameMode::Raw; return true; }
-    error = "unknown name encoding '" + value + "' (use gbk or raw)";
+    error = "unknown name encoding '" + value + "' (use auto, gbk, utf8 or raw)";
     return false;
 }
 
@@ -167,12 +169,12 @@ const char* HelpText()
 {
     return
         "usage:\n"
-        "  torvan pack [-q] [-v] [--plain] [--threads N] [--names ENC]\n"
+        "  torvan pack [-q] [-v] [--plain] [--threads N] [--names MODE]\n"
         "              [--exclude PATTERN]... [--exclude-from FILE]...\n"
         "              [--ignore-failed-read] FOLDER [-o ARCHIVE]\n"
-        "  torvan unpack [-q] [-v] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]\n"
-        "  torvan list [--names ENC] [--strip-components N] ARCHIVE\n"
-        "  torvan test [-q] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]\n"
+        "  torvan unpack [-q] [-v] [--names MODE] [--strip-components N] ARCHIVE [-C DEST]\n"
+        "  torvan list [--names MODE] [--strip-components N] ARCHIVE\n"
+        "  torvan test [-q] [--names MODE] [--strip-components N] ARCHIVE [-C DEST]\n"
         "  torvan --version\n"
         "  torvan --help\n"
         "\n"
@@ -236,13 +238,20 @@ const char* HelpText()
         "                 name (not counting './'), so that with 1 the\n"
         "                 contents of the archive's top folder land in DEST\n"
         "                 itself; entries left with no name are passed over\n"
-        "  --names gbk    every command: translate names between local\n"
-        "                 UTF-8 file names and the GBK bytes that archives made\n"
-        "                 on Chinese Windows carry. A name with no GBK (or UTF-8)\n"
-        "                 form is an error naming the file. The default, raw,\n"
-        "                 keeps the bytes as they are. On Windows local names\n"
-        "                 are in the ANSI code page, which on Chinese Windows\n"
-        "                 is GBK already: there the option changes nothing.\n"
+        "  --names MODE   how names are read (unpack, list, test) or written\n"
+        "                 (pack): auto, gbk, utf8 or raw. unpack, list and test\n"
+        "                 default to auto: the archive's names are found to be\n"
+        "                 UTF-8 (as Linux and the server script write them) or\n"
+        "                 GBK (as Chinese Windows writes them), once for the\n"
+        "                 whole archive; when they are neither, the bytes are\n"
+        "                 kept and a message says so. gbk or utf8 says what the\n"
+        "                 archive holds; raw hands the bytes over unchanged (on\n"
+        "                 Windows: in the ANSI code page). pack writes the local\n"
+        "                 bytes by default (raw) on Linux and the ANSI code page\n"
+        "                 on Windows; --names gbk writes GBK, --names utf8\n"
+        "                 UTF-8 (on Windows also names outside the code page).\n"
+        "                 A name with no form on the other side is an error\n"
+        "                 naming it; it is never written under another name.\n"
         "  -v, --verbose  pack, unpack: name each entry on standard output as\n"
         "                 it is packed or unpacked\n"
         "  -q, --quiet    no progress bar and no messages except errors (unpack\n"

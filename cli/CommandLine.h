@@ -8,14 +8,16 @@ namespace torvan::cli {
 
 enum class Command { None, Help, Version, Pack, Unpack, List, Test };
 
-enum class NameMode { Raw, Gbk };
+// How archive names are read or written: found from the archive (auto,
+// which for pack is this side's own form), given, or left as bytes.
+enum class NameMode { Auto, Raw, Gbk, Utf8 };
 
 struct Request {
     Command command = Command::None;
     bool plain = false;          // pack: skip the gzip wrapping
     bool quiet = false;          // no progress, no chatter; errors still shown
     bool verbose = false;        // pack, unpack: name every entry
-    NameMode names = NameMode::Raw;
+    NameMode names = NameMode::Auto;
     int threads = 0;             // pack: compressing threads; 0 = one per core
     std::vector<std::string> excludes;       // pack: --exclude patterns
     std::vector<std::string> excludeFiles;   // pack: --exclude-from files, read when packing

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "LocalPaths.h"
+
 namespace torvan::cli {
 
 Console::Console(bool quiet)
@@ -18,7 +20,7 @@ void Console::Error(const std::string& message)
 {
     m_progress.Interrupt();
     std::fflush(stdout);
-    std::fprintf(stderr, "torvan: %s\n", message.c_str());
+    WriteText(stderr, "torvan: " + message + "\n");
     std::fflush(stderr);
     ++m_errors;
 }
@@ -32,7 +34,7 @@ void Console::Say(const std::string& line)
 void Console::Result(const std::string& line)
 {
     m_progress.Finish();
-    std::printf("%s\n", line.c_str());
+    WriteText(stdout, line + "\n");
     std::fflush(stdout);
 }
 

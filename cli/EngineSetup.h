@@ -1,22 +1,23 @@
 // Wires the engine's hooks to the console and to the chosen name encoding.
 #pragma once
 
-#include <memory>
-
 #include "CommandLine.h"
 #include "Console.h"
 #include "EngineOptions.h"
-#include "GbkNameCodec.h"
+#include "NameEncoding.h"
 
 namespace torvan::cli {
 
 struct EngineSetup {
     EngineOptions options;
-    std::unique_ptr<GbkNameCodec> codec;
+    // What auto found the archive's names to be, once the engine asked.
+    bool guessed = false;
+    NameEncoding found = NameEncoding::Ascii;
 };
 
-// False (with the reason already on the console) when the name encoding
-// cannot be had on this system.
-bool MakeEngineSetup(const Request& request, Console& console, EngineSetup& setup);
+// Sets `setup` up for `request`; with auto names, the engine's choice of
+// encoding is recorded in it, and names that are neither UTF-8 nor GBK are
+// reported against `archive`. The setup must stay where it is while in use.
+void MakeEngineSetup(const Request& request, Console& console, EngineSetup& setup);
 
 }  // namespace torvan::cli

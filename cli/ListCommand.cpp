@@ -13,7 +13,7 @@ int RunList(const Request& request)
 {
     Console console(request.quiet);
     EngineSetup setup;
-    if (!MakeEngineSetup(request, console, setup)) return 1;
+    MakeEngineSetup(request, console, setup);
     setup.options.fileDone = nullptr;   // listing is quick; no bar
 
     if (!CheckArchiveArgument(console, request.archive, "list")) return 1;
@@ -25,12 +25,13 @@ int RunList(const Request& request)
             switch (entry.kind) {
             case ArchiveEntry::FolderStart:
                 ++folders;
-                std::printf("%12s  %s/\n", "", entry.name.c_str());
+                WriteText(stdout, std::string(12, ' ') + "  " + entry.name + "/\n");
                 break;
             case ArchiveEntry::File:
                 ++files;
                 bytes += entry.size;
-                std::printf("%12d  %s\n", entry.size, entry.name.c_str());
+                std::printf("%12d  ", entry.size);
+                WriteText(stdout, entry.name + "\n");
                 break;
             case ArchiveEntry::FolderEnd:
                 break;

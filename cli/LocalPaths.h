@@ -2,7 +2,9 @@
 // job to the engine, so that a refusal can say exactly what is wrong.
 #pragma once
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace torvan::cli {
 
@@ -30,5 +32,14 @@ std::string WhyNotWritable(const std::string& folder);
 
 // The system's reason for the last failed call, in words.
 std::string LastErrorText();
+
+// The program's arguments as the tool and the engine take paths: the bytes
+// on POSIX, UTF-8 on Windows (from the wide command line, so that no name
+// is lost to the ANSI code page).
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+
+// Writes text of that form as this system shows it: on a Windows console
+// as Unicode, redirected there in the ANSI code page.
+void WriteText(std::FILE* stream, const std::string& text);
 
 }  // namespace torvan::cli

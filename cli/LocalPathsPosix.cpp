@@ -92,4 +92,14 @@ std::string WhyNotWritable(const std::string& folder)
 
 std::string LastErrorText() { return std::strerror(errno); }
 
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+void WriteText(std::FILE* stream, const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), stream);
+}
+
 }  // namespace torvan::cli

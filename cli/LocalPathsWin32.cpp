@@ -1,23 +1,21 @@
+// Paths here are UTF-8, as the engine takes them; the system sees UTF-16.
 #include "LocalPaths.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <vector>
+
+#include "WideText.h"
 
 namespace torvan::cli {
 
 namespace {
 
-// Walks the ANSI text character by character, so that a double-byte
-// character whose second byte equals '\\' is never taken for a separator.
+// UTF-8 holds no byte equal to a separator inside a character.
 size_t LastSeparator(const std::string& path)
 {
-    size_t last = std::string::npos;
-    const char* begin = path.c_str();
-    for (const char* p = begin; *p; p = CharNextA(p)) {
-        if (*p == '\\' || *p == '/') last = static_cast<size_t>(p - begin);
-    }
-    return last;
+    return path.find_last_of("\\/");
 }
 
 bool IsRoot(const std::string& path)
@@ -26,24 +24,29 @@ bool IsRoot(const std::string& path)
     if (path.size() == 3 && path[1] == ':') return true;
     if (path.size() > 2 && path[0] == '\\' && path[1] == '\\') {
         size_t slashes = 0;
-        const char* begin = path.c_str();
-        for (const char* p = begin + 2; *p; p = CharNextA(p))
-            if (*p == '\\') ++slashes;
+        for (size_t i = 2; i < path.size(); ++i)
+            if (path[i] == '\\') ++slashes;
         return slashes <= 2 && path.back() == '\\';
     }
     return false;
+}
+
+DWORD AttributesOf(const std::string& path)
+{
+    return GetFileAttributesW(torvan::ApiPath(path).c_str());
 }
 
 }  // namespace
 
 std::string AbsoluteFolder(const std::string& path)
 {
-    DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    const std::wstring wide = torvan::Utf16FromUtf8(path);
+    DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return path;
-    std::vector<char> buffer(needed + 1);
-    DWORD length = GetFullPathNameA(path.c_str(), needed + 1, buffer.data(), nullptr);
+    std::vector<wchar_t> buffer(needed + 1);
+    DWORD length = GetFullPathNameW(wide.c_str(), needed + 1, buffer.data(), nullptr);
     if (length == 0 || length > needed) return path;
-    std::string full(buffer.data(), length);
+    std::string full = torvan::Utf8FromUtf16(std::wstring(buffer.data(), length));
 
     while (!IsRoot(full)) {
         size_t last = LastSeparator(full);
@@ -74,19 +77,19 @@ std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain)
 
 bool IsFolder(const std::string& path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool IsRegularFile(const std::string& path)
 {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = AttributesOf(path);
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool Exists(const std::string& path)
 {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::string WhyNotWritable(const std::string& folder)
@@ -110,6 +113,44 @@ std::string LastErrorText()
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
         result.pop_back();
     return result;
+}
+
+std::vector<std::string> ProgramArguments(int argc, char** argv)
+{
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!wide) return std::vector<std::string>(argv + 1, argv + argc);
+    std::vector<std::string> args;
+    for (int i = 1; i < count; ++i) args.push_back(torvan::Utf8FromUtf16(wide[i]));
+    LocalFree(wide);
+    return args;
+}
+
+void WriteText(std::FILE* stream, const std::string& text)
+{
+    std::wstring wide;
+    // An archive's name kept as bytes is no UTF-8: it goes out unchanged.
+    if (!torvan::WideFromBytes(CP_UTF8, text, wide)) {
+        std::fwrite(text.data(), 1, text.size(), stream);
+        return;
+    }
+    std::fflush(stream);
+    HANDLE handle = GetStdHandle(stream == stderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (GetConsoleMode(handle, &mode)) {
+        DWORD written = 0;
+        WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+        return;
+    }
+    // Redirected: what programs reading a pipe here expect, "?" where the
+    // page has no character.
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string ansi(static_cast<size_t>(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0], length, nullptr,
+                            nullptr);
+    std::fwrite(ansi.data(), 1, ansi.size(), stream);
 }
 
 }  // namespace torvan::cli

@@ -42,7 +42,7 @@ int RunPack(const Request& request)
 {
     Console console(request.quiet);
     EngineSetup setup;
-    if (!MakeEngineSetup(request, console, setup)) return 1;
+    MakeEngineSetup(request, console, setup);
 
     setup.options.threads = request.threads;
     setup.options.ignoreFailedRead = request.ignoreFailedRead;

@@ -17,7 +17,7 @@ int RunTest(const Request& request)
 {
     Console console(request.quiet);
     EngineSetup setup;
-    if (!MakeEngineSetup(request, console, setup)) return 1;
+    MakeEngineSetup(request, console, setup);
     if (!CheckArchiveArgument(console, request.archive, "test")) return 1;
     if (!request.destination.empty() && !IsFolder(request.destination)) {
         console.Error(request.destination, Exists(request.destination) ? "destination is not a folder"
@@ -32,6 +32,10 @@ int RunTest(const Request& request)
     const UnpackResult result = Unpack(request.archive, dryRun.Destination(), nullptr, setup.options);
 
     const int exitCode = UnpackExitCode(result);
+    // What the names were found to be, so that a surprise shows before
+    // anything is unpacked for real.
+    if (setup.guessed && setup.found != NameEncoding::Ascii)
+        console.Result(std::string("names: ") + NameEncodingText(setup.found));
     if (result.archive.outcome == ArchiveOutcome::NotAnArchive) {
         console.Result("not an archive");
     } else if (result.archive.outcome == ArchiveOutcome::Unread) {

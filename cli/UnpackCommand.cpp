@@ -22,7 +22,7 @@ int RunUnpack(const Request& request)
     };
 
     EngineSetup setup;
-    if (!MakeEngineSetup(request, console, setup)) return finish();
+    MakeEngineSetup(request, console, setup);
 
     if (!CheckArchiveArgument(console, request.archive, "unpack")) return finish();
     if (!IsFolder(destination)) {

@@ -5,16 +5,17 @@
 
 #include "CommandLine.h"
 #include "Commands.h"
+#include "LocalPaths.h"
 
 using namespace torvan::cli;
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = ProgramArguments(argc, argv);
     Request request;
     std::string error;
     if (!ParseCommandLine(args, request, error)) {
-        std::fprintf(stderr, "torvan: %s\n", error.c_str());
+        WriteText(stderr, "torvan: " + error + "\n");
         // An unpack that cannot even start still ends with its summary.
         if (!args.empty() && args[0] == "unpack") std::printf("extracted 0, failed 0\n");
         return 1;

@@ -1,5 +1,7 @@
 #include "ArchiveCatalog.h"
 
+#include <vector>
+
 #include "ArchiveFormat.h"
 #include "ArchiveSource.h"
 #include "EngineContext.h"
@@ -21,35 +23,45 @@ ArchiveFindings ListArchive(const std::string& archive,
         if (got > 0) position += got;
         return got;
     }, source.ManifestLength());
+    // The lines are gathered first: how their names read is decided from
+    // all of them before any is shown.
     long long payloadEnd = source.PayloadStart();
-    bool manifestWhole = true;
+    std::vector<ManifestLine> lines;
+    std::string endsWith;   // why the manifest ended early, said after its lines
     ManifestLine line;
     while (parser.Next(line)) {
         if (!source.Findings().Opened()) break;   // the stream broke; said so already
         if (line.cut) {
-            context.Problem(archive, "archive ends inside its manifest");
+            endsWith = "archive ends inside its manifest";
             source.Findings().endsInManifest = true;
-            manifestWhole = false;
             break;
         }
         if (line.tooLong) {
-            context.Problem(archive, "manifest line too long (over 323 bytes); the rest is not read");
-            manifestWhole = false;
+            endsWith = "manifest line too long (over 323 bytes); the rest is not read";
             break;
         }
-        ArchiveEntry entry = line.entry;
-        if (entry.kind == ArchiveEntry::File && entry.size > 0) payloadEnd += entry.size;
-        // As an unpack with the same stripping would see the entry.
-        entry.name = StripComponents(line.entry.name, options.stripComponents, context.Style());
-        if (entry.name.empty() && !line.entry.name.empty()) continue;
-        const std::string stripped = entry.name;
-        if (options.names && !options.names->ToLocal(stripped, entry.name)) {
-            context.Problem(line.entry.name, "name has no form in the local encoding");
+        if (line.entry.kind == ArchiveEntry::File && line.entry.size > 0) payloadEnd += line.entry.size;
+        lines.push_back(line);
+    }
+    std::vector<std::string> names;
+    if (options.chooseNames)
+        for (const ManifestLine& each : lines)
+            if (each.entry.kind != ArchiveEntry::FolderEnd) names.push_back(each.entry.name);
+    const NameCodec& codec = context.NamesFor(names);
+    for (const ManifestLine& each : lines) {
+        ArchiveEntry entry = each.entry;
+        std::string local;
+        if (!codec.ToLocal(each.entry.name, local)) {
+            context.Problem(each.entry.name, "name has no form in the local encoding");
             continue;
         }
+        // As an unpack with the same stripping would see the entry.
+        entry.name = StripComponents(local, options.stripComponents, context.Style());
+        if (entry.name.empty() && !local.empty()) continue;
         if (onEntry) onEntry(entry);
     }
-    source.Finish(manifestWhole ? payloadEnd : -1);
+    if (!endsWith.empty()) context.Problem(archive, endsWith);
+    source.Finish(endsWith.empty() ? payloadEnd : -1);
     const ArchiveFindings& found = source.Findings();
     if (found.Opened() && found.missingBytes > 0)
         context.Problem(archive, "archive ends " + std::to_string(found.missingBytes) +

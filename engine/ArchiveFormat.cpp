@@ -129,4 +129,13 @@ bool ManifestParser::Next(ManifestLine& line) {
     return true;
 }
 
+std::vector<std::string> ManifestNames(ManifestReadFn read, int manifestLength) {
+    std::vector<std::string> names;
+    ManifestParser parser(std::move(read), manifestLength);
+    ManifestLine line;
+    while (parser.Next(line) && !line.tooLong)
+        if (line.entry.kind != ArchiveEntry::FolderEnd) names.push_back(line.entry.name);
+    return names;
+}
+
 }  // namespace torvan

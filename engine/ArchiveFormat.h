@@ -68,4 +68,8 @@ private:
     bool m_done = false;
 };
 
+// Every name the manifest holds (closing lines aside), in order, as far as
+// its lines can be read: what decides how the names of an archive read.
+std::vector<std::string> ManifestNames(ManifestReadFn read, int manifestLength);
+
 }  // namespace torvan

@@ -25,8 +25,8 @@ public:
 
     // False when the name is refused.
     bool MakeFolder(const std::string& archiveName) {
-        std::string path;
-        if (!LocalPath(archiveName, path)) return false;
+        std::string local, path;
+        if (!ToLocal(archiveName, local) || !LocalPath(archiveName, local, path)) return false;
         m_fs.MakeFolder(path);   // one that exists already is fine
         return true;
     }
@@ -34,6 +34,16 @@ public:
     // An entry that is not unpacked at all still has its bytes in the payload.
     void PassOver(int size) {
         if (size > 0) m_payloadPosition += size;
+    }
+
+    void SetNames(const NameCodec& names) { m_names = &names; }
+
+    // The name as it lands, for the verbose listing: this side's form,
+    // stripped; empty when stripping leaves nothing of it.
+    std::string Shown(const std::string& archiveName) const {
+        std::string local;
+        if (!m_names->ToLocal(archiveName, local)) return archiveName;
+        return StripComponents(local, m_context.options.stripComponents, m_fs.Style());
     }
 
     // True when the file was written whole. The payload position moves on
@@ -66,14 +76,16 @@ private:
     // they are all written.
     bool Place(const std::string& archiveName, int size, long long start) {
 
+        std::string local;
+        if (!ToLocal(archiveName, local)) return false;
         // "./site/dir/" or "./site/." would otherwise land on a folder's
         // name; on Windows such a name cannot be created at all.
-        if (!archiveName.empty() && !NamesAFile(archiveName, m_fs.Style())) {
+        if (!local.empty() && !NamesAFile(local, m_fs.Style())) {
             m_context.Problem(archiveName, "names no file (ends in a separator or \".\")");
             return false;
         }
         std::string path;
-        if (!LocalPath(archiveName, path)) return false;
+        if (!LocalPath(archiveName, local, path)) return false;
         // A plain archive is read where it lies, possibly inside the
         // destination: replacing it would take it from the user.
         if (m_sourceIdentity.SameAs(m_fs.IdentityOf(path))) {
@@ -115,14 +127,23 @@ private:
         return true;
     }
 
-    // Where an archive name lands under the destination; false (with the
-    // reason reported) for names that would land anywhere else.
-    bool LocalPath(const std::string& archiveName, std::string& path) {
-        std::string name = archiveName;
-        if (m_context.options.names && !m_context.options.names->ToLocal(archiveName, name)) {
+    // The name in this side's form; false (reported) where it has none:
+    // it is never created under a garbled name.
+    // Leading folders that --strip-components drops go only after the
+    // conversion, where every separator is a separator.
+    bool ToLocal(const std::string& archiveName, std::string& local) {
+        if (!m_names->ToLocal(archiveName, local)) {
             m_context.Problem(archiveName, "name has no form in the local encoding");
             return false;
         }
+        local = StripComponents(local, m_context.options.stripComponents, m_fs.Style());
+        return true;
+    }
+
+    // Where an archive name, `name` in local form, lands under the
+    // destination; false (with the reason reported) for names that would
+    // land anywhere else.
+    bool LocalPath(const std::string& archiveName, const std::string& name, std::string& path) {
         std::vector<std::string> components;
         std::string why;
         if (!SplitSafeArchiveName(name, m_fs.Style(), components, why) || components.empty()) {
@@ -203,6 +224,7 @@ private:
     const bool m_unverified;        // a gzip stream that ended before its checksum
     std::vector<char>& m_buffer;
     long long m_payloadPosition;
+    const NameCodec* m_names = &m_context.Names();
     std::string m_checkedFolder;   // its whole chain holds no link
     std::string m_lastInData;
     bool m_lastInDataWhole = false;
@@ -233,18 +255,24 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
     // Manifest and payload share one file: each read starts where its own
     // part left off.
     long long manifestPosition = static_cast<long long>(kPreambleSize);
-    ManifestParser parser([&](char* bytes, std::size_t size) -> long long {
+    const ManifestReadFn readManifest = [&](char* bytes, std::size_t size) -> long long {
         const long long got = source.ReadAt(manifestPosition, bytes, size);
         if (got > 0) manifestPosition += got;
         return got;
-    }, source.ManifestLength());
+    };
     std::vector<char> buffer(kCopyBufferSize);
     EntryWriter writer(context, destination, source, buffer);
+    if (options.chooseNames) {
+        // How the names read is decided once, from all of them, first.
+        writer.SetNames(context.NamesFor(ManifestNames(readManifest, source.ManifestLength())));
+        manifestPosition = static_cast<long long>(kPreambleSize);
+    }
+    ManifestParser parser(readManifest, source.ManifestLength());
     bool manifestWhole = true;
     ManifestLine line;
     while (parser.Next(line)) {
         const ArchiveEntry& entry = line.entry;
-        const std::string name = StripComponents(entry.name, options.stripComponents, fs.Style());
+        const std::string name = writer.Shown(entry.name);
         if (line.cut) {
             context.Problem(archive, "archive ends inside its manifest");
             source.Findings().endsInManifest = true;
@@ -261,9 +289,9 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
             if (entry.kind == ArchiveEntry::File) writer.PassOver(entry.size);
             continue;
         } else if (entry.kind == ArchiveEntry::FolderStart) {
-            if (writer.MakeFolder(name) && options.entryDone) options.entryDone(name);
+            if (writer.MakeFolder(entry.name) && options.entryDone) options.entryDone(name);
             continue;
-        } else if (!writer.WriteFile(name, entry.size)) {
+        } else if (!writer.WriteFile(entry.name, entry.size)) {
             ++result.failed;
         } else {
             if (options.entryDone) options.entryDone(name);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "ArchiveFormat.h"
+#include "GzipFile.h"
 
 namespace torvan {
 namespace {
@@ -74,7 +75,7 @@ bool ArchiveSource::Open(Access access) {
     }
     m_direct.Close();
     m_gzip = true;
-    m_gz = gzopen(m_archive.c_str(), "rb");
+    m_gz = OpenGzipFile(m_archive, "rb");
     if (!m_gz) return Fail(ArchiveOutcome::Unread, "cannot be opened");
     gzbuffer(m_gz, kGzipReadBufferSize);
     // Until the stream's end says otherwise.

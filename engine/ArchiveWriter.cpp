@@ -68,12 +68,6 @@ public:
             const std::string path = JoinPath(folder, item.name, m_fs.Style());
             const std::string below = relative.empty() ? item.name : relative + "/" + item.name;
             if (m_context.options.exclude && m_context.options.exclude->Excludes(below)) continue;
-            // The ANSI listing shows characters outside the code page as
-            // "?", which no real Windows name contains.
-            if (m_fs.Style().windows && item.name.find('?') != std::string::npos) {
-                Fail(path, "name has characters outside the system code page");
-                continue;
-            }
             switch (item.kind) {
             case ItemKind::Folder:
                 AddFolder(path, parent, below);
@@ -118,15 +112,14 @@ private:
     // not carry it: the reader splits lines at "|" and line feeds, byte by
     // byte, and reads at most kMaxLineLength bytes of a line.
     bool ArchiveName(const std::string& path, const std::string& parent, std::string& name) {
-        name = MakeArchiveName(path, parent, m_fs.Style());
-        if (m_context.options.names) {
-            std::string converted;
-            if (!m_context.options.names->ToArchive(name, converted)) {
-                Fail(path, "name cannot be represented in the archive's encoding");
-                return false;
-            }
-            name = converted;
+        // Converted whole, no best fit: a name that the archive's encoding
+        // cannot spell is refused rather than packed under a look-alike.
+        std::string converted;
+        if (!m_context.Names().ToArchive(MakeArchiveName(path, parent, m_fs.Style()), converted)) {
+            Fail(path, "name cannot be represented in the archive's encoding");
+            return false;
         }
+        name = converted;
         if (name.find_first_of("|\n") != std::string::npos) {
             Fail(path, "name contains \"|\" or a line feed, which an archive cannot hold");
             return false;

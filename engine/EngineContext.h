@@ -6,6 +6,7 @@
 
 #include "EngineOptions.h"
 #include "FileSystem.h"
+#include "NameCodec.h"
 
 namespace torvan {
 
@@ -15,6 +16,14 @@ public:
         : fs(options.fs ? *options.fs : PlatformFileSystem()), options(options) {}
 
     const PathStyle& Style() const { return fs.Style(); }
+
+    const NameCodec& Names() const { return options.names ? *options.names : RawNames(); }
+
+    // The codec for an archive whose manifest holds `names`.
+    const NameCodec& NamesFor(const std::vector<std::string>& names) const {
+        const NameCodec* chosen = options.chooseNames ? options.chooseNames(names) : nullptr;
+        return chosen ? *chosen : Names();
+    }
 
     void Problem(const std::string& what, const std::string& why) const {
         if (options.problem) options.problem(what, why);

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace torvan {
 
@@ -24,8 +25,14 @@ struct EngineOptions {
     std::function<void(const std::string& what, const std::string& why)> problem;
 
     // Translates names between the local file system and the archive's
-    // bytes. Null keeps the bytes unchanged, which is what the format wants.
+    // bytes. Null means this side's own narrow form (RawNames): the bytes
+    // unchanged on POSIX, the ANSI code page on Windows.
     const NameCodec* names = nullptr;
+
+    // Unpacking and listing: called once per archive with every name its
+    // manifest holds, before any is used; what it returns reads them all
+    // (null: `names`). So a site never lands half in one encoding.
+    std::function<const NameCodec*(const std::vector<std::string>& archiveNames)> chooseNames;
 
     // Null means the platform's own file system.
     FileSystem* fs = nullptr;

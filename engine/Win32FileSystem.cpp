@@ -1,19 +1,22 @@
-// The Win32 back end: the narrow ANSI API only, so names stay the exact
-// bytes of the system code page that archives carry. Handles are HANDLEs.
+// The Win32 back end: the wide API only, paths UTF-8 on our side, so that
+// any name the file system holds can be packed and any name an archive
+// holds can be created, however long the path below its folder. Handles
+// are HANDLEs.
 #ifdef _WIN32
 
 #include <windows.h>
-#include <direct.h>
 
 #include <cstddef>
 #include <vector>
 
 #include "FileSystem.h"
+#include "WideText.h"
 
 namespace torvan {
 namespace {
 
-bool IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+// UTF-8 never has a byte equal to a separator inside a character.
+bool NoLeadBytes(unsigned char) { return false; }
 
 ItemKind KindOfAttributes(DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
@@ -56,16 +59,17 @@ struct RenameInfo {
     WCHAR fileName[1];
 };
 
+// The call takes a plain path: a long one is left to MoveFileEx.
 bool RenameOpenFile(HANDLE file, const std::string& target) {
     const SetFileInformationByHandleFn set = SetFileInformationByHandleOrNull();
     if (!set) return false;
-    const int length = MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, nullptr, 0);
-    if (length <= 0) return false;
-    std::vector<char> buffer(offsetof(RenameInfo, fileName) + static_cast<std::size_t>(length) * sizeof(WCHAR), 0);
+    const std::wstring wide = Utf16FromUtf8(target);
+    if (wide.empty() || wide.size() >= MAX_PATH) return false;
+    std::vector<char> buffer(offsetof(RenameInfo, fileName) + (wide.size() + 1) * sizeof(WCHAR), 0);
     RenameInfo* info = reinterpret_cast<RenameInfo*>(buffer.data());
     info->replaceIfExists = TRUE;
-    info->fileNameLength = static_cast<DWORD>((length - 1) * sizeof(WCHAR));
-    MultiByteToWideChar(CP_ACP, 0, target.c_str(), -1, info->fileName, length);
+    info->fileNameLength = static_cast<DWORD>(wide.size() * sizeof(WCHAR));
+    wide.copy(info->fileName, wide.size());
     return set(file, kFileRenameInfo, info, static_cast<DWORD>(buffer.size())) != FALSE;
 }
 
@@ -82,7 +86,7 @@ bool CreateBeside(const std::string& folder, const PathStyle& style, DWORD attri
         char name[16];
         wsprintfA(name, "TVN%08lx", static_cast<unsigned long>(seed + InterlockedIncrement(&serial) * 40503u));
         const std::string path = JoinPath(folder, name, style);
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
+        HANDLE file = CreateFileW(ApiPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr,
                                   CREATE_NEW, attributes, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
@@ -119,10 +123,12 @@ std::string ErrorText(DWORD error) {
     case ERROR_FILE_EXISTS: return "it exists already";
     default: break;
     }
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        error, 0, text, sizeof text, nullptr);
-    std::string result(text, length);
+    // The engine's texts are UTF-8 here, and a Chinese system words its
+    // messages in Chinese: ask for them wide.
+    wchar_t text[512] = {};
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        error, 0, text, sizeof text / sizeof text[0], nullptr);
+    std::string result = Utf8FromUtf16(std::wstring(text, length));
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == '.'))
         result.pop_back();
     return result.empty() ? "system error " + std::to_string(error) : result;
@@ -131,41 +137,41 @@ std::string ErrorText(DWORD error) {
 class Win32FileSystem : public FileSystem {
 public:
     const PathStyle& Style() const override {
-        // Separators are found by characters of the ANSI code page, which
-        // is a double-byte one on Chinese systems.
-        static const PathStyle style{'\\', true, &IsAnsiLeadByte};
+        static const PathStyle style{'\\', true, &NoLeadBytes};
         return style;
     }
 
     bool ListFolder(const std::string& folder, std::vector<FolderItem>& items) override {
         items.clear();
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(JoinPath(folder, "*.*", Style()).c_str(), &found);
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(ApiPath(JoinPath(folder, "*", Style())).c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_FILE_NOT_FOUND;
         do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            items.push_back({name, KindOfAttributes(found.dwFileAttributes)});
-        } while (FindNextFileA(search, &found));
+            const std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            // A name that is no UTF-16 (a lone surrogate) comes out with
+            // U+FFFD, which opens nothing: the pack then fails naming it.
+            items.push_back({Utf8FromUtf16(name), KindOfAttributes(found.dwFileAttributes)});
+        } while (FindNextFileW(search, &found));
         FindClose(search);
         return true;
     }
 
     ItemKind KindOf(const std::string& path) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return ItemKind::Missing;
         return KindOfAttributes(attributes);
     }
 
     bool IsLink(const std::string& path) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
     }
 
     Handle OpenRead(const std::string& path) override {
         // No sharing: a file another program holds open fails here rather
         // than being packed half-written.
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        HANDLE file = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         return file == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(file);
     }
@@ -173,7 +179,7 @@ public:
     Handle OpenShared(const std::string& path) override {
         // Readers are welcome, writers are not: while an archive is read
         // where it lies, nothing (its own entries included) can replace it.
-        HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+        HANDLE file = CreateFileW(ApiPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
         return file == INVALID_HANDLE_VALUE ? kNoHandle : reinterpret_cast<Handle>(file);
     }
@@ -214,21 +220,23 @@ public:
     FileIdentity IdentityOf(Handle) override { return FileIdentity(); }
     FileIdentity IdentityOf(const std::string&) override { return FileIdentity(); }
 
-    bool MakeFolder(const std::string& path) override { return _mkdir(path.c_str()) == 0; }
+    bool MakeFolder(const std::string& path) override {
+        return CreateDirectoryW(ApiPath(path).c_str(), nullptr) != FALSE;
+    }
 
     bool CreateScratch(const std::string& folder, Scratch& scratch) override {
         scratch = Scratch();
         if (!folder.empty()) return CreateBeside(folder, Style(), FILE_ATTRIBUTE_NORMAL, scratch);
-        char dir[MAX_PATH + 1] = "";
-        const DWORD length = GetTempPathA(sizeof dir, dir);
-        if (length == 0 || length > sizeof dir) return false;
-        char name[MAX_PATH + 1] = "";
-        if (!GetTempFileNameA(dir, "TVN", 0, name)) return false;
+        wchar_t dir[MAX_PATH + 1] = L"";
+        const DWORD length = GetTempPathW(MAX_PATH + 1, dir);
+        if (length == 0 || length > MAX_PATH) return false;
+        wchar_t name[MAX_PATH + 1] = L"";
+        if (!GetTempFileNameW(dir, L"TVN", 0, name)) return false;
         // Never kept: the system removes it with the last handle.
-        HANDLE file = CreateFileA(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
+        HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
-            DeleteFileA(name);
+            DeleteFileW(name);
             return false;
         }
         scratch.handle = reinterpret_cast<Handle>(file);
@@ -238,7 +246,7 @@ public:
     bool CreateReplacement(const std::string& target, Scratch& scratch) override {
         scratch = Scratch();
         DWORD attributes = FILE_ATTRIBUTE_NORMAL;
-        const DWORD old = GetFileAttributesA(target.c_str());
+        const DWORD old = GetFileAttributesW(ApiPath(target).c_str());
         if (old != INVALID_FILE_ATTRIBUTES) {
             // The file used to be opened for writing where it lay, which a
             // folder or a read-only file refuse; a hidden or system file
@@ -263,7 +271,7 @@ public:
         // has a name it would keep after a crash is as short as can be.
         bool kept = !path.empty() && MarkForDeletion(file, false) &&
                     (RenameOpenFile(file, target) ||
-                     MoveFileExA(path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING));
+                     MoveFileExW(ApiPath(path).c_str(), ApiPath(target).c_str(), MOVEFILE_REPLACE_EXISTING));
         // The clean-up must not cover why the move failed.
         DWORD why = kept ? ERROR_SUCCESS : GetLastError();
         if (!kept && !path.empty()) MarkForDeletion(file, true);
@@ -271,7 +279,7 @@ public:
             why = GetLastError();
             kept = false;
         }
-        if (!kept && !path.empty()) DeleteFileA(path.c_str());
+        if (!kept && !path.empty()) DeleteFileW(ApiPath(path).c_str());
         if (!kept) SetLastError(why);
         return kept;
     }
@@ -280,15 +288,15 @@ public:
         CloseHandle(AsHandle(scratch.handle));
         // Gone with the handle where the deletion was pending; by name
         // where the system could not mark it.
-        if (!scratch.path.empty()) DeleteFileA(scratch.path.c_str());
+        if (!scratch.path.empty()) DeleteFileW(ApiPath(scratch.path).c_str());
         scratch = Scratch();
     }
 
-    bool Delete(const std::string& path) override { return DeleteFileA(path.c_str()) != FALSE; }
+    bool Delete(const std::string& path) override { return DeleteFileW(ApiPath(path).c_str()) != FALSE; }
 
     // Folders carry no useful read-only mark on Windows; only files do.
     bool MayWrite(const std::string& path) override {
-        const DWORD attributes = GetFileAttributesA(path.c_str());
+        const DWORD attributes = GetFileAttributesW(ApiPath(path).c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) return false;
         if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
             SetLastError(ERROR_ACCESS_DENIED);

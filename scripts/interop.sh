@@ -4,10 +4,12 @@
 # hold one item, so that listing order cannot differ, both builds write the
 # very same plain archive bytes.
 #
-# Names: the Windows side works in code page 936, so a Chinese name is GBK
+# Names: the Windows side packs in code page 936, so a Chinese name is GBK
 # bytes in its archives. On Linux the same bytes come either from a file whose
-# name is those raw bytes (the default, raw names) or from a UTF-8 name with
-# --names gbk. Wine shows Linux UTF-8 names to Windows programs as Unicode.
+# name is those raw bytes (pack's default, raw names) or from a UTF-8 name with
+# --names gbk. Unpacking finds each archive's encoding by itself, so trees
+# cross in both directions with the default options, names intact. Wine shows
+# Linux UTF-8 names to Windows programs as Unicode.
 #
 #   bash scripts/interop.sh [build-native [build-win64 build-win32 ...]]
 # (without Windows builds named: those this machine can run)
@@ -85,19 +87,27 @@ for build in "${WINDOWS[@]}"; do
   cmp -s "$W/cn-win.dat" "$W/cn-gbk.dat" && pass "$build: Chinese name, Windows = Linux --names gbk" \
     || fail "$build: Chinese name archives differ (windows vs linux --names gbk)"
 
-  # 3. Windows packs (gzip), Linux unpacks: the bundled sample site, whose
-  #    Chinese file name reaches Linux as UTF-8 through --names gbk.
-  for tree in full sample; do
-    if [ $tree = full ]; then make_full_tree "$W/full"; src="$W/full/site"; names=(); else src="$ROOT/samples/site"; names=(--names gbk); fi
-    win_tool "$exe" pack -q "$(winpath "$src")" -o "$(winpath "$W/$tree-win.dat.gz")" \
+  # 3. Windows packs (gzip), Linux unpacks, and the other way round, all with
+  #    the default options: the bundled sample site, whose Chinese names go
+  #    as GBK one way and as UTF-8 the other, and a tree with names outside
+  #    code page 936 (Korean, an emoji), which only UTF-8 carries.
+  make_chain "$W/wide" "$(printf '\xed\x95\x9c\xea\xb5\xad\xf0\x9f\x98\x80')"
+  for tree in full sample wide; do
+    names=()
+    case $tree in
+      full) make_full_tree "$W/full"; src="$W/full/site" ;;
+      sample) src="$ROOT/samples/site" ;;
+      wide) src="$W/wide/site"; names=(--names utf8) ;;
+    esac
+    win_tool "$exe" pack -q "${names[@]}" "$(winpath "$src")" -o "$(winpath "$W/$tree-win.dat.gz")" \
       || fail "$build: windows pack $tree"
     mkdir -p "$W/$tree-on-linux"
-    out=$("$LINUX_TOOL" unpack -q "${names[@]}" "$W/$tree-win.dat.gz" -C "$W/$tree-on-linux" | tail -n 1)
+    out=$("$LINUX_TOOL" unpack -q "$W/$tree-win.dat.gz" -C "$W/$tree-on-linux" | tail -n 1)
     diff -r "$src" "$W/$tree-on-linux/site" >/dev/null \
       && pass "$build: $tree tree packed on Windows unpacks on Linux ($out)" \
       || fail "$build: $tree tree packed on Windows differs after unpacking on Linux ($out)"
 
-    "$LINUX_TOOL" pack -q "${names[@]}" "$src" -o "$W/$tree-linux.dat.gz" || fail "$build: linux pack $tree"
+    "$LINUX_TOOL" pack -q "$src" -o "$W/$tree-linux.dat.gz" || fail "$build: linux pack $tree"
     mkdir -p "$W/$tree-on-windows"
     out=$(win_tool "$exe" unpack "$(winpath "$W/$tree-linux.dat.gz")" -C "$(winpath "$W/$tree-on-windows")" \
           | tr -d '\r' | tail -n 1)

@@ -37,7 +37,7 @@ TEST(Names, GbkPacksUtf8NamesAsGbkBytesAndRawKeepsThem)
     EXPECT_TRUE(Contains(list.out, "./site/" + kUtf8 + "/" + kUtf8 + ".txt")) << list.out;
 }
 
-TEST(Names, GbkArchiveUnpacksToReadableNamesOnlyWhenAsked)
+TEST(Names, GbkArchiveUnpacksToReadableNamesByDefaultAndRawKeepsBytes)
 {
     TempTree t;
     WriteFile(t / "win.dat.gz",
@@ -45,13 +45,25 @@ TEST(Names, GbkArchiveUnpacksToReadableNamesOnlyWhenAsked)
     MakeFolders(t / "utf8");
     MakeFolders(t / "raw");
 
-    RunResult r = RunTool({"unpack", "--names", "gbk", t / "win.dat.gz", "-C", t / "utf8"});
+    RunResult r = RunTool({"unpack", t / "win.dat.gz", "-C", t / "utf8"});
     EXPECT_EQ(r.LastLine(), "extracted 1, failed 0") << r.err;
     EXPECT_EQ(ReadFile(t / ("utf8/site/" + kUtf8 + ".txt")), "about");
 
-    r = RunTool({"unpack", t / "win.dat.gz", "-C", t / "raw"});
+    r = RunTool({"unpack", "--names", "raw", t / "win.dat.gz", "-C", t / "raw"});
     EXPECT_EQ(r.LastLine(), "extracted 1, failed 0") << r.err;
     EXPECT_EQ(ReadFile(t / ("raw/site/" + kGbk + ".txt")), "about");
+
+    // test says what it found; list shows the names as they land.
+    r = RunTool({"test", t / "win.dat.gz"});
+    EXPECT_NE(r.out.find("names: GBK\nok:"), std::string::npos) << r.out;
+    r = RunTool({"list", t / "win.dat.gz"});
+    EXPECT_TRUE(Contains(r.out, "./site/" + kUtf8 + ".txt")) << r.out;
+
+    // Neither reading holds: the bytes are kept, and both say so.
+    WriteFile(t / "odd.dat", PlainArchive(1, "./s|[dir]\n./s/\xFF.txt|1\n./s|[/dir]\n", "z"));
+    r = RunTool({"test", t / "odd.dat"});
+    EXPECT_TRUE(Contains(r.out, "names: neither UTF-8 nor GBK")) << r.out;
+    EXPECT_TRUE(Contains(r.err, "bytes are kept")) << r.err;
 }
 
 TEST(Names, UntranslatableNamesAreErrorsThatNameTheFile)

@@ -287,11 +287,11 @@ TEST(PackUnpack, HelpExplainsBothCommandsAndLinks)
 {
     RunResult r = RunTool({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const char* part : {"torvan pack [-q] [-v] [--plain] [--threads N] [--names ENC]",
+    for (const char* part : {"torvan pack [-q] [-v] [--plain] [--threads N] [--names MODE]",
                              "[--ignore-failed-read] FOLDER [-o ARCHIVE]",
-                             "torvan unpack [-q] [-v] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]",
-                             "torvan list [--names ENC] [--strip-components N] ARCHIVE",
-                             "torvan test [-q] [--names ENC] [--strip-components N] ARCHIVE [-C DEST]",
+                             "torvan unpack [-q] [-v] [--names MODE] [--strip-components N] ARCHIVE [-C DEST]",
+                             "torvan list [--names MODE] [--strip-components N] ARCHIVE",
+                             "torvan test [-q] [--names MODE] [--strip-components N] ARCHIVE [-C DEST]",
                              "extracted N, failed M", "--names gbk", "--quiet", "Symbolic links",
                              "no permissions", "323 bytes"})
         EXPECT_TRUE(Contains(r.out, part)) << part;

@@ -215,9 +215,10 @@ TEST_F(PlatformFileSystemTest, AnUnreadableFolderFailsThePack) {
 
 #else  // _WIN32
 
-// 乗 (81 5C) and 嘰 (87 5C) end in a byte equal to "\".
-const std::string kJou = "\x81\x5c";
-const std::string kKi = "\x87\x5c";
+// 乗 (81 5C) and 嘰 (87 5C) end in a byte equal to "\" in GBK; paths
+// here are UTF-8, names in the archive GBK.
+const std::string kJou = "\xE4\xB9\x97", kJouGbk = "\x81\x5c";
+const std::string kKi = "\xE5\x98\xB0", kKiGbk = "\x87\x5c";
 
 class GbkNamesTest : public PlatformFileSystemTest {
 protected:
@@ -229,7 +230,7 @@ protected:
 
 TEST_F(GbkNamesTest, TrailBytesEqualToBackslashAreNotSeparators) {
     // A packed folder whose own name ends in such a byte, too.
-    const std::string site = "site" + kJou;
+    const std::string site = "site" + kJou, siteGbk = "site" + kJouGbk;
     ASSERT_TRUE(MakeDir(Path(site)));
     ASSERT_TRUE(MakeDir(Path(site + "/" + kKi)));
     ASSERT_TRUE(WriteBytes(Path(site + "/" + kKi + "/" + kJou + ".txt"), "gbk"));
@@ -237,8 +238,9 @@ TEST_F(GbkNamesTest, TrailBytesEqualToBackslashAreNotSeparators) {
     job.archive = Path(site + ".dat");
     job.gzip = false;
     ASSERT_TRUE(Pack(job, nullptr, Options()));
-    const std::string manifest = "./" + site + "|[dir]\n./" + site + "/" + kKi + "|[dir]\n./" + site + "/" + kKi +
-                                 "/" + kJou + ".txt|3\n./" + site + "/" + kKi + "|[/dir]\n./" + site + "|[/dir]\n";
+    const std::string manifest = "./" + siteGbk + "|[dir]\n./" + siteGbk + "/" + kKiGbk + "|[dir]\n./" + siteGbk +
+                                 "/" + kKiGbk + "/" + kJouGbk + ".txt|3\n./" + siteGbk + "/" + kKiGbk +
+                                 "|[/dir]\n./" + siteGbk + "|[/dir]\n";
     EXPECT_EQ(ReadBytes(job.archive), PlainArchive(1, manifest, "gbk"));
 
     // Unpacked below a folder whose name ends in 5C as well.
@@ -249,7 +251,7 @@ TEST_F(GbkNamesTest, TrailBytesEqualToBackslashAreNotSeparators) {
     EXPECT_EQ(result.failed, 0);
     EXPECT_EQ(ReadBytes(Path(out + "/" + site + "/" + kKi + "/" + kJou + ".txt")), "gbk");
 
-    // zlib opens the compressed archive by its ANSI name as well.
+    // zlib opens the compressed archive by its Unicode name as well.
     job.archive = Path(site + ".dat.gz");
     job.gzip = true;
     ASSERT_TRUE(Pack(job, nullptr, Options()));
@@ -260,25 +262,68 @@ TEST_F(GbkNamesTest, TrailBytesEqualToBackslashAreNotSeparators) {
 }
 
 TEST_F(GbkNamesTest, ATrailByteEqualToBarFailsThePack) {
-    // 81 7C: the reader and the server peer split lines at that byte.
+    // 亅 is 81 7C: the reader and the server peer split lines at that byte.
     ASSERT_TRUE(MakeDir(Path("site")));
-    ASSERT_TRUE(WriteBytes(Path("site/\x81\x7c.txt"), "x"));
+    ASSERT_TRUE(WriteBytes(Path("site/\xE4\xBA\x85.txt"), "x"));
     EXPECT_FALSE(PackSite());
     ExpectFailedWith("\"|\" or a line feed");
 }
 
-TEST_F(GbkNamesTest, ANameOutsideTheCodePageFailsThePack) {
+TEST_F(GbkNamesTest, ANameOutsideTheCodePageIsRefusedByNameOrPackedAsUtf8) {
     ASSERT_TRUE(MakeDir(Path("site")));
-    wchar_t wide[MAX_PATH];
-    ASSERT_GT(MultiByteToWideChar(CP_ACP, 0, Path("site").c_str(), -1, wide, MAX_PATH), 0);
-    // Thai ko kai has no form in code page 936.
-    const std::wstring name = std::wstring(wide) + L"\\\x0e01.txt";
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
+    // Thai ko kai has no form in code page 936, and no look-alike may stand in.
+    ASSERT_TRUE(WriteBytes(Path("site/\xE0\xB8\x81.txt"), "k"));
     EXPECT_FALSE(PackSite());
-    ExpectFailedWith("outside the system code page");
-    DeleteFileW(name.c_str());
+    ExpectFailedWith("cannot be represented");
+    problems.clear();
+
+    EngineOptions options = Options();
+    options.names = &Utf8Names();
+    job.folder = Path("site");
+    job.archive = Path("site.dat");
+    job.gzip = false;
+    ASSERT_TRUE(Pack(job, nullptr, options));
+    EXPECT_EQ(ReadBytes(job.archive), PlainArchive(1, "./site|[dir]\n./site/\xE0\xB8\x81.txt|1\n./site|[/dir]\n", "k"));
+}
+
+TEST_F(PlatformFileSystemTest, Utf8NamesOutsideTheCodePageUnpackUnderTheirOwnNames) {
+    // Korean, an emoji, accented Latin outside GBK: none has an ANSI form.
+    const std::string names[] = {"\xED\x95\x9C\xEA\xB5\xAD", "\xF0\x9F\x98\x80.txt", "\xC5\x91.txt"};
+    std::string manifest = "./site|[dir]\n";
+    for (const std::string& name : names) manifest += "./site/" + name + "|1\n";
+    ASSERT_TRUE(WriteBytes(Path("utf8.dat"), PlainArchive(3, manifest + "./site|[/dir]\n", "abc")));
+    ASSERT_TRUE(MakeDir(Path("out")));
+    EngineOptions options = Options();
+    options.chooseNames = [](const std::vector<std::string>& all) { return &NamesIn(GuessNameEncoding(all)); };
+    EXPECT_EQ(Unpack(Path("utf8.dat"), Path("out"), nullptr, options).extracted, 3);
+    EXPECT_EQ(ReadBytes(Path("out/site/" + names[0])), "a");
+    EXPECT_EQ(ReadBytes(Path("out/site/" + names[1])), "b");
+    EXPECT_EQ(ReadBytes(Path("out/site/" + names[2])), "c");
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(PlatformFileSystemTest, PathsPastTheOldLimitPackAndUnpack) {
+    // Each folder name short enough for an archive line, the whole path
+    // well past 260 characters.
+    std::string relative = "site";
+    ASSERT_TRUE(MakeDir(Path(relative)));
+    for (int i = 0; i < 6; ++i) {
+        relative += "/" + std::string(45, static_cast<char>('a' + i));
+        ASSERT_TRUE(MakeDir(Path(relative)));
+    }
+    ASSERT_GT(Path(relative).size(), 300u);
+    ASSERT_TRUE(WriteBytes(Path(relative + "/deep.txt"), "deep"));
+    ASSERT_TRUE(PackSite());
+    ASSERT_TRUE(MakeDir(Path("out")));
+    const UnpackResult result = Unpack(Path("site.dat"), Path("out"), nullptr, Options());
+    EXPECT_EQ(result.extracted, 1);
+    EXPECT_EQ(result.failed, 0);
+    EXPECT_EQ(ReadBytes(Path("out/" + relative + "/deep.txt")), "deep");
+    // "\\?\" switches off Windows' clean-up, not ours: a trailing dot still goes.
+    ASSERT_TRUE(WriteBytes(Path("dots.dat"), PlainArchive(1, "./d|[dir]\n./d/A.TXT.|1\n./d|[/dir]\n", "x")));
+    EXPECT_EQ(Unpack(Path("dots.dat"), Path("out"), nullptr, Options()).extracted, 1);
+    EXPECT_EQ(ReadBytes(Path("out/d/A.TXT")), "x");
+    EXPECT_TRUE(problems.empty()) << problems.front();
 }
 
 TEST_F(PlatformFileSystemTest, HiddenFilesArePackedAndOverwritten) {

@@ -9,6 +9,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #include <direct.h>
+
+#include "WideText.h"
 #else
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,8 +25,17 @@ const char* const kSep = "\\";
 const char* const kSep = "/";
 #endif
 
+// Paths are UTF-8 on Windows too, as the engine takes them.
+static FILE* Open(const std::string& path, const char* mode) {
+#ifdef _WIN32
+    return _wfopen(ApiPath(path).c_str(), mode[0] == 'w' ? L"wb" : L"rb");
+#else
+    return std::fopen(path.c_str(), mode);
+#endif
+}
+
 bool WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
+    FILE* file = Open(path, "wb");
     if (!file) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
@@ -32,7 +43,7 @@ bool WriteBytes(const std::string& path, const std::string& bytes) {
 
 std::string ReadBytes(const std::string& path) {
     std::string bytes;
-    FILE* file = std::fopen(path.c_str(), "rb");
+    FILE* file = Open(path, "rb");
     if (!file) return "<missing>";
     char chunk[65536];
     std::size_t got;
@@ -43,7 +54,7 @@ std::string ReadBytes(const std::string& path) {
 
 bool MakeDir(const std::string& path) {
 #ifdef _WIN32
-    return _mkdir(path.c_str()) == 0;
+    return PlatformFileSystem().MakeFolder(path);
 #else
     return mkdir(path.c_str(), 0777) == 0;
 #endif
@@ -58,16 +69,16 @@ void RemoveTree(const std::string& path) {
     if (fs.KindOf(path) == ItemKind::Folder && !fs.IsLink(path) && fs.ListFolder(path, items)) {
         for (const FolderItem& item : items) RemoveTree(path + kSep + item.name);
 #ifdef _WIN32
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        RemoveDirectoryA(path.c_str());
+        SetFileAttributesW(ApiPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveDirectoryW(ApiPath(path).c_str());
 #else
         rmdir(path.c_str());
 #endif
         return;
     }
 #ifdef _WIN32
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (!DeleteFileA(path.c_str())) RemoveDirectoryA(path.c_str());
+    SetFileAttributesW(ApiPath(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(ApiPath(path).c_str())) RemoveDirectoryW(ApiPath(path).c_str());
 #else
     unlink(path.c_str());
 #endif

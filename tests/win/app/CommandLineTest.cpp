@@ -90,3 +90,30 @@ TEST_F(AppTest, RelativePathsInTheFieldsAreTakenFromTheCurrentFolder) {
     // what the field now shows.
     EXPECT_EQ(GetText(main, ids::kArchive), temp.Join("site.dat.gz"));
 }
+
+// A site packed on a Linux server (UTF-8, one name outside code page 936)
+// and one packed on Chinese Windows (GBK) both land under their real names.
+TEST_F(AppTest, UnpackFindsEachArchivesNameEncoding) {
+    const std::string utf8Names = "./站点|[dir]\n./站点/图片|[dir]\n./站点/图片/한국.txt|2\n./站点/新闻.html|2\n"
+                                  "./站点/图片|[/dir]\n./站点|[/dir]\n";
+    const std::string gbkNames = "./\xd5\xbe\xb5\xe3|[dir]\n./\xd5\xbe\xb5\xe3/\xd0\xc2\xce\xc5.html|2\n"
+                                 "./\xd5\xbe\xb5\xe3|[/dir]\n";
+    for (const auto& [file, manifest] : {std::make_pair("linux.dat", utf8Names), std::make_pair("windows.dat", gbkNames)}) {
+        char preamble[33];
+        snprintf(preamble, sizeof preamble, "%016d%016d", 2, static_cast<int>(manifest.size()));
+        temp.AddFile(file, preamble + manifest + "kone");
+    }
+    for (const char* name : {"linux.dat", "windows.dat"}) {
+        const std::string out = temp.Join(std::string("out-") + name);
+        temp.AddFolder(std::string("out-") + name);
+        Launch(temp.Join(name));
+        ChooseDestination(WaitForFolderBrowser(), out);
+        const int files = std::string(name) == "linux.dat" ? 2 : 1;
+        ExpectUnpackSucceeded(AnswerWorkerBox(*process), files, out);
+        EXPECT_TRUE(process->WaitForExit());
+        const std::wstring site = WideFromAnsi(out) + L"\\\x7ad9\x70b9";
+        EXPECT_NE(GetFileAttributesW((site + L"\\\x65b0\x95fb.html").c_str()), INVALID_FILE_ATTRIBUTES) << name;
+        if (files == 2)
+            EXPECT_NE(GetFileAttributesW((site + L"\\\x56fe\x7247\\\xd55c\xad6d.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
