@@ -32,16 +32,16 @@ void Console::Say(const std::string& line)
 void Console::Result(const std::string& line)
 {
     m_progress.Finish();
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
+    std::fprintf(m_out, "%s\n", line.c_str());
+    std::fflush(m_out);
 }
 
 void Console::Entry(const std::string& name)
 {
     if (!m_verbose) return;
     m_progress.Interrupt();
-    std::printf("%s\n", name.c_str());
-    std::fflush(stdout);
+    std::fprintf(m_out, "%s\n", name.c_str());
+    std::fflush(m_out);
 }
 
 }  // namespace torvan::cli

@@ -2,6 +2,7 @@
 // job to the engine, so that a refusal can say exactly what is wrong.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace torvan::cli {
@@ -23,6 +24,12 @@ std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain);
 bool IsFolder(const std::string& path);
 bool IsRegularFile(const std::string& path);
 bool Exists(const std::string& path);
+// A symbolic link, a FIFO, a device or a socket stands there: a name that
+// is never to be replaced by a regular file.
+bool IsLinkOrSpecial(const std::string& path);
+
+// Standard output as a file-system handle, for an archive written to a pipe.
+std::intptr_t StandardOutputHandle();
 
 // Empty when a new file can be made in the folder; otherwise why not, in
 // words (a read-only file system, no permission).

@@ -89,6 +89,14 @@ bool Exists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool IsLinkOrSpecial(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::intptr_t StandardOutputHandle() { return reinterpret_cast<std::intptr_t>(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
 std::string WhyNotWritable(const std::string& folder)
 {
     // Attributes alone do not tell (a read-only folder flag means nothing

@@ -129,6 +129,36 @@ TEST(PackUnpack, PackRefusalsNameTheCauseAndKeepTheOldArchive)
     EXPECT_EQ(Snapshot(t.Path()), expected);
 }
 
+TEST(PackUnpack, DashWritesTheArchiveToStdoutAndOnlyRegularFilesAreReplaced)
+{
+    TempTree t;
+    MakeSite(t / "site");
+    ASSERT_EQ(RunTool({"pack", t / "site", "-o", t / "site.dat.gz"}).exitCode, 0);
+
+    RunResult r = RunTool({"pack", t / "site", "-o", "-", "-v"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, ReadFile(t / "site.dat.gz"));
+    EXPECT_TRUE(Contains(r.err, "packed 3 files to standard output")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "site/a.txt")) << r.err;
+    EXPECT_FALSE(PathExists(t / "-"));
+
+    // A link keeps pointing where it did, a FIFO stays a FIFO.
+    WriteFile(t / "target", "kept");
+    ASSERT_EQ(symlink((t / "target").c_str(), (t / "link").c_str()), 0);
+    ASSERT_EQ(mkfifo((t / "fifo").c_str(), 0644), 0);
+    for (const char* name : {"link", "fifo"}) {
+        r = RunTool({"pack", t / "site", "-o", t / name});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_TRUE(Contains(r.err, "not replaced")) << r.err;
+    }
+    struct stat st;
+    ASSERT_EQ(lstat((t / "link").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile(t / "target"), "kept");
+    ASSERT_EQ(lstat((t / "fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
 TEST(PackUnpack, ExitCodeAndSummaryFollowTheCounts)
 {
     TempTree t;
