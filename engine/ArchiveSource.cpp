@@ -86,6 +86,7 @@ bool ArchiveSource::Open(Access access) {
         return ReadPreamble();
     }
     m_direct.Close();
+    m_gzip = true;
     m_gz = gzopen(m_archive.c_str(), "rb");
     if (!m_gz) return Fail(ArchiveOutcome::Unread, "cannot be opened");
     gzbuffer(m_gz, kGzipReadBufferSize);
@@ -136,9 +137,10 @@ long long ArchiveSource::GzRead(char* buffer, std::size_t size) {
         }
     }
     // Only the first read tells whether the input was gzip at all.
-    if (m_fromStandardInput && m_streamPosition == 0 && total > 0 && gzdirect(m_gz) &&
-        m_findings.outcome == ArchiveOutcome::Verified)
-        m_findings.outcome = ArchiveOutcome::Plain;
+    if (m_fromStandardInput && m_streamPosition == 0 && total > 0) {
+        m_gzip = !gzdirect(m_gz);
+        if (!m_gzip && m_findings.outcome == ArchiveOutcome::Verified) m_findings.outcome = ArchiveOutcome::Plain;
+    }
     m_streamPosition += static_cast<long long>(total);
     if (m_gzEnded) m_dataSize = m_streamPosition;
     return static_cast<long long>(total);
@@ -152,6 +154,10 @@ bool ArchiveSource::Expand() {
         if (got > 0 && !m_fs.Write(m_expanded.Handle(), buffer.data(), static_cast<std::size_t>(got)))
             return Fail(ArchiveOutcome::Unread, "write to the scratch file in the temporary folder failed (disk full?)");
     }
+    // Let go of the archive: an entry may name it, and on Windows an open
+    // file cannot be replaced.
+    gzclose(m_gz);
+    m_gz = nullptr;
     if (!m_findings.Opened()) return false;   // reported as it was met
     m_plain = m_expanded.Handle();
     m_dataSize = m_fs.SizeOf(m_plain);
@@ -165,7 +171,7 @@ bool ArchiveSource::ReadPreamble() {
     if (!m_findings.Opened()) return false;   // a stream that broke at once
     if (got < 0) return Fail(ArchiveOutcome::Unread, "cannot be read");
     if (!ParsePreamble(preamble, m_fileCount, m_manifestLength))
-        return Fail(ArchiveOutcome::NotAnArchive, m_gz && m_findings.outcome != ArchiveOutcome::Plain ? "not an archive (gzip data, but not of an archive)"
+        return Fail(ArchiveOutcome::NotAnArchive, m_gzip ? "not an archive (gzip data, but not of an archive)"
                                                        : "not an archive (it does not begin with the archive's two numbers)");
     return true;
 }

@@ -78,7 +78,8 @@ private:
     ScopedHandle m_direct;    // the archive itself, while it is read directly
     ScratchFile m_expanded;   // the expanded copy of a gzip archive
     FileSystem::Handle m_plain = FileSystem::kNoHandle;   // where the plain bytes are
-    gzFile_s* m_gz = nullptr;
+    bool m_gzip = false;
+    gzFile_s* m_gz = nullptr;   // open while a gzip stream is read
     bool m_gzEnded = false;
     long long m_streamPosition = 0;
     long long m_dataSize = -1;

@@ -8,55 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "WinToolSupport.h"
+
 namespace {
-
-std::string Native(std::string path)
-{
-    // The build knows the tool by its Linux path; Wine sees it on drive Z:.
-    for (char& c : path)
-        if (c == '/') c = '\\';
-    return path.size() > 1 && path[1] == ':' ? path : "Z:" + path;
-}
-
-bool Write(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD put = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr) && put == bytes.size();
-    return CloseHandle(file) && ok;
-}
-
-std::string Read(const std::string& path)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<missing>";
-    std::string bytes(GetFileSize(file, nullptr) + 1, '\0');
-    DWORD got = 0;
-    ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr);
-    CloseHandle(file);
-    bytes.resize(got);
-    return bytes;
-}
-
-// Names in the folder and the size of the largest scratch file among them.
-std::vector<std::string> List(const std::string& folder, ULONGLONG* largestScratch = nullptr)
-{
-    std::vector<std::string> names;
-    if (largestScratch) *largestScratch = 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name == "." || name == "..") continue;
-        names.push_back(name);
-        const ULONGLONG size = (static_cast<ULONGLONG>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
-        if (largestScratch && name.compare(0, 3, "TVN") == 0 && size > *largestScratch) *largestScratch = size;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
 
 class KilledTool : public ::testing::Test {
 protected:
@@ -82,15 +36,6 @@ protected:
     void TearDown() override
     {
         RemoveTree(root);
-    }
-
-    static void RemoveTree(const std::string& folder)
-    {
-        for (const std::string& name : List(folder)) {
-            const std::string path = folder + "\\" + name;
-            if (!DeleteFileA(path.c_str())) RemoveTree(path);
-        }
-        RemoveDirectoryA(folder.c_str());
     }
 
     // Starts torvan.exe with the private temporary folder and ends it the
@@ -144,21 +89,6 @@ protected:
         return names;
     }
 
-    // Runs torvan.exe to its end.
-    static bool RunToEnd(const std::string& arguments)
-    {
-        std::string command = "\"" + Native(TORVAN_TOOL_PATH) + "\" " + arguments;
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-            return false;
-        const bool ended = WaitForSingleObject(process.hProcess, 120000) == WAIT_OBJECT_0;
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-        return ended;
-    }
-
     std::string root;
 };
 
@@ -176,7 +106,7 @@ TEST_F(KilledTool, PackLeavesNoScratchAndTheOldArchive)
 
 TEST_F(KilledTool, UnpackLeavesNoExpandedCopy)
 {
-    ASSERT_TRUE(RunToEnd("pack -q \"" + root + "\\site\" -o \"" + root + "\\site.dat.gz\""));
+    ASSERT_EQ(RunToEnd("pack -q \"" + root + "\\site\" -o \"" + root + "\\site.dat.gz\""), 0);
 
     const std::string arguments = "unpack \"" + root + "\\site.dat.gz\" -C \"" + root + "\\out\"";
     EXPECT_TRUE(KillWhenScratchHolds(arguments, root + "\\tmp", 8ull << 20)) << "the unpack ended first";
@@ -205,7 +135,7 @@ TEST_F(KilledTool, UnpackOverAWorkingCopyLeavesEveryFileOldOrNew)
         CreateDirectoryA((root + "\\out\\big\\d" + std::to_string(i)).c_str(), nullptr);
         ASSERT_TRUE(Write(file(root, i), bytes));
     }
-    ASSERT_TRUE(RunToEnd("pack -q --plain \"" + root + "\\big\" -o \"" + root + "\\big.dat\""));
+    ASSERT_EQ(RunToEnd("pack -q --plain \"" + root + "\\big\" -o \"" + root + "\\big.dat\""), 0);
 
     const std::string arguments = "unpack \"" + root + "\\big.dat\" -C \"" + root + "\\out\"";
     for (int victim = 0; victim < kFiles; ++victim) {
