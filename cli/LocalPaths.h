@@ -30,6 +30,7 @@ bool IsLinkOrSpecial(const std::string& path);
 
 // Standard output as a file-system handle, for an archive written to a pipe.
 std::intptr_t StandardOutputHandle();
+bool StandardOutputIsTerminal();
 
 // Empty when a new file can be made in the folder; otherwise why not, in
 // words (a read-only file system, no permission).

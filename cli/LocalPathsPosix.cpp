@@ -91,6 +91,8 @@ bool IsLinkOrSpecial(const std::string& path)
 
 std::intptr_t StandardOutputHandle() { return STDOUT_FILENO; }
 
+bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+
 std::string WhyNotWritable(const std::string& folder)
 {
     if (access(folder.c_str(), W_OK) == 0) return "";

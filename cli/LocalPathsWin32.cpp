@@ -1,5 +1,8 @@
 #include "LocalPaths.h"
 
+#include <io.h>
+#include <stdio.h>
+
 #include <windows.h>
 
 #include <vector>
@@ -96,6 +99,8 @@ bool IsLinkOrSpecial(const std::string& path)
 }
 
 std::intptr_t StandardOutputHandle() { return reinterpret_cast<std::intptr_t>(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
+bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 std::string WhyNotWritable(const std::string& folder)
 {

@@ -51,6 +51,11 @@ std::string FilesText(int count) { return std::to_string(count) + (count == 1 ? 
 // where it cannot mix with the data.
 int PackToStdout(Console& console, EngineSetup& setup, PackJob& job)
 {
+    if (StandardOutputIsTerminal()) {
+        // Compressed bytes would only garble the screen.
+        console.Error("-o -: standard output is a terminal; redirect it to a file or a pipe");
+        return 1;
+    }
     job.archive = "standard output";
     job.stream = StandardOutputHandle();
     const int errorsBefore = console.ErrorCount();

@@ -141,6 +141,11 @@ TEST(PackUnpack, DashWritesTheArchiveToStdoutAndOnlyRegularFilesAreReplaced)
     EXPECT_TRUE(Contains(r.err, "packed 3 files to standard output")) << r.err;
     EXPECT_TRUE(Contains(r.err, "site/a.txt")) << r.err;
     EXPECT_FALSE(PathExists(t / "-"));
+    RunOptions terminal;
+    terminal.stderrOnTerminal = true;
+    r = RunTool({"pack", t / "site", "-o", "-"}, terminal);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "standard output is a terminal")) << r.err;
 
     // A link keeps pointing where it did, a FIFO stays a FIFO.
     WriteFile(t / "target", "kept");
