@@ -6,6 +6,7 @@ namespace torvan::cli {
 
 bool CheckArchiveArgument(Console& console, const std::string& path, const std::string& command)
 {
+    if (path == "-") return true;   // standard input
     if (!Exists(path)) {
         console.Error(path, "no such archive");
         return false;

@@ -34,16 +34,16 @@ void Console::Say(const std::string& line)
 void Console::Result(const std::string& line)
 {
     m_progress.Finish();
-    WriteText(stdout, line + "\n");
-    std::fflush(stdout);
+    WriteText(m_out, line + "\n");
+    std::fflush(m_out);
 }
 
 void Console::Entry(const std::string& name)
 {
     if (!m_verbose) return;
     m_progress.Interrupt();
-    std::printf("%s\n", name.c_str());
-    std::fflush(stdout);
+    WriteText(m_out, name + "\n");
+    std::fflush(m_out);
 }
 
 }  // namespace torvan::cli

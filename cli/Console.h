@@ -2,6 +2,7 @@
 // with the progress bar cleared out of the way of each message.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "ConsoleProgress.h"
@@ -24,6 +25,9 @@ public:
     // The name of an entry packed or unpacked, on stdout, when verbose.
     void Entry(const std::string& name);
     void SetVerbose(bool verbose) { m_verbose = verbose; }
+    // Standard output carries data (an archive to a pipe): results and
+    // names go to stderr instead.
+    void KeepStdoutForData() { m_out = stderr; }
 
     int ErrorCount() const { return m_errors; }
 
@@ -31,6 +35,7 @@ private:
     bool m_quiet;
     bool m_verbose = false;
     int m_errors = 0;
+    std::FILE* m_out = stdout;
     ConsoleProgress m_progress;
 };
 

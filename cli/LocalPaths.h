@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,13 @@ std::string DefaultArchivePath(const std::string& absoluteFolder, bool plain);
 bool IsFolder(const std::string& path);
 bool IsRegularFile(const std::string& path);
 bool Exists(const std::string& path);
+// A symbolic link, a FIFO, a device or a socket stands there: a name that
+// is never to be replaced by a regular file.
+bool IsLinkOrSpecial(const std::string& path);
+
+// Standard output as a file-system handle, for an archive written to a pipe.
+std::intptr_t StandardOutputHandle();
+bool StandardOutputIsTerminal();
 
 // Empty when a new file can be made in the folder; otherwise why not, in
 // words (a read-only file system, no permission).

@@ -83,6 +83,16 @@ bool Exists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
+bool IsLinkOrSpecial(const std::string& path)
+{
+    struct stat st;
+    return lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
+std::intptr_t StandardOutputHandle() { return STDOUT_FILENO; }
+
+bool StandardOutputIsTerminal() { return isatty(STDOUT_FILENO) != 0; }
+
 std::string WhyNotWritable(const std::string& folder)
 {
     if (access(folder.c_str(), W_OK) == 0) return "";

@@ -1,6 +1,9 @@
 // Paths here are UTF-8, as the engine takes them; the system sees UTF-16.
 #include "LocalPaths.h"
 
+#include <io.h>
+#include <stdio.h>
+
 #include <windows.h>
 #include <shellapi.h>
 
@@ -91,6 +94,16 @@ bool Exists(const std::string& path)
 {
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
+
+bool IsLinkOrSpecial(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+std::intptr_t StandardOutputHandle() { return reinterpret_cast<std::intptr_t>(GetStdHandle(STD_OUTPUT_HANDLE)); }
+
+bool StandardOutputIsTerminal() { return _isatty(_fileno(stdout)) != 0; }
 
 std::string WhyNotWritable(const std::string& folder)
 {

@@ -36,11 +36,47 @@ bool ReadPatterns(Console& console, const std::string& file, ExcludePatterns& pa
     return !failed;
 }
 
+int ReportLeftOut(Console& console, const PackJob& job)
+{
+    if (job.leftOut == 0) return 0;
+    // Not the whole folder: a script must not take it for one.
+    console.Error(std::to_string(job.leftOut) + (job.leftOut == 1 ? " item" : " items") +
+                  " that could not be read left out (named above)");
+    return 2;
+}
+
+std::string FilesText(int count) { return std::to_string(count) + (count == 1 ? " file" : " files"); }
+
+// The archive goes down a pipe as it is made; the count goes to stderr,
+// where it cannot mix with the data.
+int PackToStdout(Console& console, EngineSetup& setup, PackJob& job)
+{
+    if (StandardOutputIsTerminal()) {
+        // Compressed bytes would only garble the screen.
+        console.Error("-o -: standard output is a terminal; redirect it to a file or a pipe");
+        return 1;
+    }
+    job.archive = "standard output";
+    job.stream = StandardOutputHandle();
+    const int errorsBefore = console.ErrorCount();
+    const bool ok = Pack(job, nullptr, setup.options);
+    console.Progress().Finish();
+    if (!ok) {
+        if (console.ErrorCount() == errorsBefore) console.Error(job.folder, "packing failed");
+        console.Error("the archive on standard output is incomplete; do not unpack it");
+        return 1;
+    }
+    console.Say("packed " + FilesText(job.fileCount) + " to standard output");
+    return ReportLeftOut(console, job);
+}
+
 }  // namespace
 
 int RunPack(const Request& request)
 {
     Console console(request.quiet);
+    const bool toStdout = request.archive == "-";
+    if (toStdout) console.KeepStdoutForData();
     EngineSetup setup;
     MakeEngineSetup(request, console, setup);
 
@@ -69,8 +105,17 @@ int RunPack(const Request& request)
         return 1;
     }
 
+    if (toStdout) return PackToStdout(console, setup, job);
+
     job.archive = request.archive.empty() ? DefaultArchivePath(job.folder, request.plain)
                                           : request.archive;
+    if (IsLinkOrSpecial(job.archive)) {
+        // Replacing it would cut the link, or swap a device node (as
+        // /dev/stdout is) for a regular file; "-o -" is the way to a pipe.
+        console.Error(job.archive, "is a symbolic link or a special file, not replaced; "
+                                   "name a regular file with -o, or write to standard output with -o -");
+        return 1;
+    }
     if (IsFolder(job.archive)) {
         console.Error(job.archive, "is a folder; name an archive file with -o");
         return 1;
@@ -89,15 +134,8 @@ int RunPack(const Request& request)
         return 1;
     }
 
-    console.Say("packed " + std::to_string(job.fileCount) + (job.fileCount == 1 ? " file" : " files") +
-                " into " + job.archive);
-    if (job.leftOut > 0) {
-        // Not the whole folder: a script must not take it for one.
-        console.Error(std::to_string(job.leftOut) + (job.leftOut == 1 ? " item" : " items") +
-                      " that could not be read left out (named above)");
-        return 2;
-    }
-    return 0;
+    console.Say("packed " + FilesText(job.fileCount) + " into " + job.archive);
+    return ReportLeftOut(console, job);
 }
 
 }  // namespace torvan::cli

@@ -44,7 +44,7 @@ int RunTest(const Request& request)
     } else if (exitCode == 0) {
         console.Result("ok: " + std::to_string(result.extracted) + " files, " +
                        std::to_string(dryRun.FoldersMade()) + " folders, " +
-                       std::to_string(dryRun.BytesWritten()) + " bytes");
+                       std::to_string(dryRun.BytesWritten() + result.unchangedBytes) + " bytes");
     } else {
         console.Result("damaged: " + std::to_string(result.extracted + result.failed) + " files, " +
                        std::to_string(result.failed) + " failing");

@@ -59,6 +59,8 @@ public:
         return whole;
     }
 
+    long long UnchangedBytes() const { return m_unchangedBytes; }
+
     // Where the manifest says the payload ends.
     long long PayloadEnd() const { return m_payloadPosition; }
 
@@ -102,13 +104,34 @@ private:
         const long long shortBy = size > 0 ? MissingFrom(start, size) : 0;
         if (shortBy > 0 && m_fs.KindOf(path) != ItemKind::Missing) return KeepExisting(archiveName, shortBy, size);
 
+        // A file that holds these bytes already is left alone: its inode,
+        // times and permissions stay, so caches, watchers and backups see
+        // only what really changed. Only equal sizes are worth a look.
+        ScopedHandle old(m_fs, FileSystem::kNoHandle);
+        long long same = 0;
+        std::size_t pending = 0;
+        if (m_fs.KindOf(path) == ItemKind::File) {
+            old.Reset(m_fs.OpenShared(path));
+            if (old.IsOpen() && m_fs.SizeOf(old.Get()) == size && Matches(old.Get(), start, size, same, pending)) {
+                m_unchangedBytes += size;
+                return true;
+            }
+        }
+
         ScratchFile out(m_fs);
         if (!out.CreateReplacement(path)) {
             m_context.Problem(archiveName, "cannot be created: " + m_fs.LastErrorText());
             return false;
         }
+        // The bytes that matched are the old file's; taking them from there
+        // reads the archive only once.
+        bool written = CopyFromOld(old.Get(), same, out.Handle()) &&
+                       m_fs.Write(out.Handle(), m_buffer.data(), pending);
+        old.Close();
         long long missing = 0;
-        if (size > 0 && !CopyPayload(start, size, out.Handle(), missing)) {
+        const long long done = same + static_cast<long long>(pending);
+        if (written && size > done) written = CopyPayload(start + done, size - done, out.Handle(), missing);
+        if (!written) {
             m_context.Problem(archiveName, "write failed (disk full?)");
             return false;
         }
@@ -192,9 +215,48 @@ private:
         return false;
     }
 
+    // True when the old file's bytes are the entry's. Otherwise `same`
+    // counts the leading bytes that matched, and the first `pending` bytes
+    // of the buffer are the archive's next ones, already read.
+    bool Matches(FileSystem::Handle old, long long start, long long size, long long& same, std::size_t& pending) {
+        if (m_oldBuffer.empty()) m_oldBuffer.resize(m_buffer.size());
+        while (same < size) {
+            const long long remaining = size - same;
+            const std::size_t want = remaining < static_cast<long long>(m_buffer.size())
+                ? static_cast<std::size_t>(remaining) : m_buffer.size();
+            const long long got = m_source.ReadAt(start + same, m_buffer.data(), want);
+            if (got <= 0) return false;   // the archive ends first: never the same
+            std::size_t had = 0;
+            while (had < static_cast<std::size_t>(got)) {
+                const long long part = m_fs.Read(old, m_oldBuffer.data() + had, static_cast<std::size_t>(got) - had);
+                if (part <= 0) break;
+                had += static_cast<std::size_t>(part);
+            }
+            if (had != static_cast<std::size_t>(got) || std::memcmp(m_buffer.data(), m_oldBuffer.data(), had) != 0) {
+                pending = static_cast<std::size_t>(got);
+                return false;
+            }
+            same += got;
+        }
+        return true;
+    }
+
+    bool CopyFromOld(FileSystem::Handle old, long long count, FileSystem::Handle out) {
+        if (count == 0) return true;
+        if (!m_fs.Seek(old, 0)) return false;
+        while (count > 0) {
+            const std::size_t want = count < static_cast<long long>(m_oldBuffer.size())
+                ? static_cast<std::size_t>(count) : m_oldBuffer.size();
+            const long long got = m_fs.Read(old, m_oldBuffer.data(), want);
+            if (got <= 0 || !m_fs.Write(out, m_oldBuffer.data(), static_cast<std::size_t>(got))) return false;
+            count -= got;
+        }
+        return true;
+    }
+
     // The payload bytes of one file, zeros where the payload ends early;
     // `missing` counts those.
-    bool CopyPayload(long long start, int size, FileSystem::Handle out, long long& missing) {
+    bool CopyPayload(long long start, long long size, FileSystem::Handle out, long long& missing) {
         bool ended = false;
         long long position = start;
         long long remaining = size;
@@ -223,10 +285,12 @@ private:
     const long long m_sourceSize;   // where the data ends, -1 if unknown
     const bool m_unverified;        // a gzip stream that ended before its checksum
     std::vector<char>& m_buffer;
+    std::vector<char> m_oldBuffer;   // the old file's bytes, for the comparison
     long long m_payloadPosition;
     const NameCodec* m_names = &m_context.Names();
     std::string m_checkedFolder;   // its whole chain holds no link
     std::string m_lastInData;
+    long long m_unchangedBytes = 0;
     bool m_lastInDataWhole = false;
 };
 
@@ -315,6 +379,7 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
     }
     source.Finish(manifestWhole ? writer.PayloadEnd() : -1);
     result.archive = source.Findings();
+    result.unchangedBytes = writer.UnchangedBytes();
     return result;
 }
 

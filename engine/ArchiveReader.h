@@ -14,6 +14,7 @@ struct UnpackResult {
                          // archive ends before (a file already there is kept; a new one is still
                          // written, zeros for what is missing); a manifest line cut off; and,
                          // for a gzip stream that ends before its checksum, at least one
+    long long unchangedBytes = 0;   // in files that held them already, left as they were
     ArchiveFindings archive;
 };
 

@@ -4,6 +4,13 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "ArchiveFormat.h"
 #include "GzipFile.h"
 
@@ -39,7 +46,8 @@ bool IsCheckMismatch(const char* message) {
 }  // namespace
 
 ArchiveSource::ArchiveSource(const EngineContext& context, const std::string& archive)
-    : m_context(context), m_fs(context.fs), m_archive(archive), m_direct(context.fs, FileSystem::kNoHandle),
+    : m_context(context), m_fs(context.fs), m_archive(archive),
+      m_shownAs(archive == kStandardInput ? "standard input" : archive), m_direct(context.fs, FileSystem::kNoHandle),
       m_expanded(context.fs) {}
 
 ArchiveSource::~ArchiveSource() {
@@ -53,11 +61,16 @@ long long ArchiveSource::PayloadStart() const {
 bool ArchiveSource::Fail(ArchiveOutcome outcome, const std::string& why) {
     m_findings.outcome = outcome;
     m_findings.why = why;
-    m_context.Problem(m_archive, why);
+    m_context.Problem(m_shownAs, why);
     return false;
 }
 
 bool ArchiveSource::Open(Access access) {
+    if (m_archive == kStandardInput) {
+        if (!OpenStandardInput()) return false;
+        if (access == Access::Expanded && !Expand()) return false;
+        return ReadPreamble();
+    }
     if (m_fs.KindOf(m_archive) != ItemKind::File) return Fail(ArchiveOutcome::Unread, "archive not found");
     m_direct.Reset(m_fs.OpenShared(m_archive));
     if (!m_direct.IsOpen()) return Fail(ArchiveOutcome::Unread, "cannot be opened: " + m_fs.LastErrorText());
@@ -84,6 +97,23 @@ bool ArchiveSource::Open(Access access) {
     return ReadPreamble();
 }
 
+// A pipe cannot be sniffed and re-read, so zlib reads it either way: a
+// gzip stream is inflated, anything else passed through as it is.
+bool ArchiveSource::OpenStandardInput() {
+#ifdef _WIN32
+    _setmode(0, _O_BINARY);
+    const int input = _dup(0);
+#else
+    const int input = dup(0);
+#endif
+    if (input >= 0) m_gz = gzdopen(input, "rb");
+    if (!m_gz) return Fail(ArchiveOutcome::Unread, "cannot be read");
+    m_fromStandardInput = true;
+    gzbuffer(m_gz, kGzipReadBufferSize);
+    m_findings.outcome = ArchiveOutcome::Verified;
+    return true;
+}
+
 long long ArchiveSource::GzRead(char* buffer, std::size_t size) {
     std::size_t total = 0;
     while (total < size && !m_gzEnded) {
@@ -104,8 +134,13 @@ long long ArchiveSource::GzRead(char* buffer, std::size_t size) {
             Fail(ArchiveOutcome::Corrupt, IsCheckMismatch(message) ? "checksum does not match" : "corrupt compressed data");
         } else if (code == Z_BUF_ERROR) {
             m_findings.outcome = ArchiveOutcome::CutShort;
-            m_context.Problem(m_archive, "compressed data ends before its checksum");
+            m_context.Problem(m_shownAs, "compressed data ends before its checksum");
         }
+    }
+    // Only the first read tells whether the input was gzip at all.
+    if (m_fromStandardInput && m_streamPosition == 0 && total > 0) {
+        m_gzip = !gzdirect(m_gz);
+        if (!m_gzip && m_findings.outcome == ArchiveOutcome::Verified) m_findings.outcome = ArchiveOutcome::Plain;
     }
     m_streamPosition += static_cast<long long>(total);
     if (m_gzEnded) m_dataSize = m_streamPosition;
@@ -168,7 +203,7 @@ void ArchiveSource::Finish(long long payloadEnd) {
     if (payloadEnd < 0 || m_dataSize < 0 || !m_findings.Opened()) return;
     if (m_dataSize > payloadEnd) {
         m_findings.trailingBytes = m_dataSize - payloadEnd;
-        m_context.Problem(m_archive, "warning: " + std::to_string(m_findings.trailingBytes) +
+        m_context.Problem(m_shownAs, "warning: " + std::to_string(m_findings.trailingBytes) +
                                          " bytes after the end of the payload belong to no file");
     } else {
         m_findings.missingBytes = payloadEnd - m_dataSize;

@@ -17,6 +17,11 @@ struct gzFile_s;
 
 namespace torvan {
 
+// The archive name under which standard input is read (a pipe, a
+// redirected file): as a gzip stream, or passed through when it is plain.
+// A file of that name is reached as "./-".
+inline constexpr const char* kStandardInput = "-";
+
 class ArchiveSource {
 public:
     enum class Access {
@@ -62,10 +67,13 @@ private:
     long long GzRead(char* buffer, std::size_t size);
     bool Expand();
     bool ReadPreamble();
+    bool OpenStandardInput();
 
     const EngineContext& m_context;
     FileSystem& m_fs;
     const std::string& m_archive;
+    const std::string m_shownAs;   // the archive as messages name it
+    bool m_fromStandardInput = false;
     ArchiveFindings m_findings;
     ScopedHandle m_direct;    // the archive itself, while it is read directly
     ScratchFile m_expanded;   // the expanded copy of a gzip archive

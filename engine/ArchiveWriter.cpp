@@ -310,6 +310,9 @@ bool Pack(PackJob& job, const ProgressFn& progress, const EngineOptions& options
     }
     const std::string header = FormatPreamble(job.fileCount, static_cast<int>(manifest.size())) + manifest;
 
+    if (job.stream != FileSystem::kNoHandle)
+        return WriteArchive(context, job, progress, header, builder.Files(), job.stream);
+
     // The archive is assembled in a scratch file beside its final place and
     // moved there only when complete: whatever happens meanwhile, the
     // archive path holds either its old file or the whole new archive, and

@@ -1,6 +1,7 @@
 // Builds one archive from one folder.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "EngineOptions.h"
@@ -10,6 +11,10 @@ namespace torvan {
 struct PackJob {
     std::string folder;    // absolute, no trailing separator (a drive root keeps its own)
     std::string archive;   // the archive file to create or replace
+    // An open handle (a pipe, standard output) that takes the archive
+    // instead of a file; `archive` then only names it in messages. What
+    // was written before a failure cannot be taken back there.
+    std::intptr_t stream = -1;
     bool gzip = true;
     int fileCount = 0;     // files in the manifest, set by the walk
     int filesDone = 0;     // files whose contents are in the archive so far

@@ -129,6 +129,76 @@ TEST(PackUnpack, PackRefusalsNameTheCauseAndKeepTheOldArchive)
     EXPECT_EQ(Snapshot(t.Path()), expected);
 }
 
+TEST(PackUnpack, DashWritesTheArchiveToStdoutAndOnlyRegularFilesAreReplaced)
+{
+    TempTree t;
+    MakeSite(t / "site");
+    ASSERT_EQ(RunTool({"pack", t / "site", "-o", t / "site.dat.gz"}).exitCode, 0);
+
+    RunResult r = RunTool({"pack", t / "site", "-o", "-", "-v"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, ReadFile(t / "site.dat.gz"));
+    EXPECT_TRUE(Contains(r.err, "packed 3 files to standard output")) << r.err;
+    EXPECT_TRUE(Contains(r.err, "site/a.txt")) << r.err;
+    EXPECT_FALSE(PathExists(t / "-"));
+    RunOptions terminal;
+    terminal.stderrOnTerminal = true;
+    r = RunTool({"pack", t / "site", "-o", "-"}, terminal);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(Contains(r.err, "standard output is a terminal")) << r.err;
+
+    // A link keeps pointing where it did, a FIFO stays a FIFO.
+    WriteFile(t / "target", "kept");
+    ASSERT_EQ(symlink((t / "target").c_str(), (t / "link").c_str()), 0);
+    ASSERT_EQ(mkfifo((t / "fifo").c_str(), 0644), 0);
+    for (const char* name : {"link", "fifo"}) {
+        r = RunTool({"pack", t / "site", "-o", t / name});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_TRUE(Contains(r.err, "not replaced")) << r.err;
+    }
+    struct stat st;
+    ASSERT_EQ(lstat((t / "link").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile(t / "target"), "kept");
+    ASSERT_EQ(lstat((t / "fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+}
+
+TEST(PackUnpack, DashReadsTheArchiveFromStandardInputGzipOrPlain)
+{
+    TempTree t;
+    MakeSite(t / "site");
+    // The whole way an admin takes it: one tool's stdout into the other's stdin.
+    const std::string tool = "\"" + ToolPath() + "\"";
+    MakeFolders(t / "piped");
+    const std::string line = "timeout 60 sh -c '" + tool + " pack " + t / "site" + " -o - 2>/dev/null | " + tool +
+                             " unpack - -C " + t / "piped" + " >" + t / "piped.log" + " 2>&1'";
+    EXPECT_EQ(std::system(line.c_str()), 0) << ReadFile(t / "piped.log");
+    EXPECT_TRUE(Contains(ReadFile(t / "piped.log"), "extracted 3, failed 0"));
+    auto tree = Snapshot(t / "piped");
+    tree.erase("site/docs/nothing-here");   // folders without files are not in an archive
+    auto packed = Snapshot(t.Path());
+    EXPECT_EQ(tree.size(), 6u);
+    for (const auto& [name, contents] : tree) EXPECT_EQ(packed[name], contents) << name;
+
+    ASSERT_EQ(RunTool({"pack", "--plain", t / "site", "-o", t / "site.dat"}).exitCode, 0);
+    RunOptions input;
+    input.stdinFile = t / "site.dat";
+    RunResult r = RunTool({"list", "-"}, input);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(Contains(r.out, "site/img/b.gif")) << r.out;
+    EXPECT_EQ(RunTool({"test", "-"}, input).exitCode, 0);
+
+    // A cut-off stream is as damaged through a pipe as from a file.
+    ASSERT_EQ(RunTool({"pack", t / "site", "-o", t / "site.dat.gz"}).exitCode, 0);
+    const std::string whole = ReadFile(t / "site.dat.gz");
+    WriteFile(t / "cut.dat.gz", whole.substr(0, whole.size() - 4));
+    input.stdinFile = t / "cut.dat.gz";
+    r = RunTool({"test", "-"}, input);
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(Contains(r.err, "standard input: compressed data ends before its checksum")) << r.err;
+}
+
 TEST(PackUnpack, ExitCodeAndSummaryFollowTheCounts)
 {
     TempTree t;

@@ -125,8 +125,8 @@ RunResult RunTool(const std::vector<std::string>& args, const RunOptions& option
     if (pid == 0) {
         dup2(outPipe[1], 1);
         dup2(errPipe[1], 2);
-        int devNull = open("/dev/null", O_RDONLY);
-        dup2(devNull, 0);
+        int input = open(options.stdinFile.empty() ? "/dev/null" : options.stdinFile.c_str(), O_RDONLY);
+        dup2(input, 0);
         close(outPipe[0]); close(outPipe[1]); close(errPipe[0]); close(errPipe[1]);
         ExecTool(args, options);
     }

@@ -22,6 +22,7 @@ struct RunOptions {
     bool stderrOnTerminal = false;  // run under a pseudo-terminal (stdout and stderr)
     int timeoutSeconds = 120;
     std::vector<std::string> environment;   // extra NAME=VALUE entries
+    std::string stdinFile;                  // standard input; empty: /dev/null
 };
 
 std::string ToolPath();
