@@ -31,9 +31,9 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 source scripts/sign.sh
-signing_begin
 stage=""
 trap 'rm -rf "$stage"; signing_end' EXIT
+signing_begin
 
 mkdir -p "$DIST"
 for arch in win32 win64; do

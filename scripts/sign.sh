@@ -118,10 +118,12 @@ signing_begin() {
 
   subject="$(windows_subject "$dir/cert.pem")"
   [ "$subject" = "$publisher" ] || sign_fail "the certificate's subject '$subject' is not the package Publisher '$publisher'"
-  # Without a time stamp, Windows checks the certificate at the signing time.
+  # A signature dated when its certificate was not valid is one no checker
+  # should accept; the signer who meets this picks another date.
   if [ "$SOURCE_DATE_EPOCH" -lt "$(certificate_date startdate "$dir/cert.pem")" ] ||
      [ "$SOURCE_DATE_EPOCH" -gt "$(certificate_date enddate "$dir/cert.pem")" ]; then
-    sign_fail "the certificate is not valid at this build's date $(date -u -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC (SOURCE_DATE_EPOCH)"
+    sign_fail "the certificate is not valid at this build's date, $(date -u -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC;" \
+              "give SOURCE_DATE_EPOCH a time within its validity"
   fi
 }
 

@@ -15,9 +15,9 @@ VERSION="$(cat "$ROOT/VERSION")"
 DIST="$(cd "${1:-$ROOT/dist}" && pwd)"  # absolute: makensis works in this folder
 
 source "$ROOT/scripts/sign.sh"
-signing_begin
 stage=""
 trap 'rm -rf "$stage"; signing_end' EXIT
+signing_begin
 
 for arch in win64 win32; do
   zip_file="$DIST/Torvan-$VERSION-$arch.zip"

@@ -30,9 +30,9 @@ for tool in msixpack bmp-to-png pixelmap-to-bmp; do
   [ -x "$TOOLS/$tool" ] || fail "$TOOLS/$tool missing (build the native tree first)"
 done
 
-signing_begin
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"; signing_end' EXIT
+signing_begin
 mkdir -p "$OUT"
 
 sed -e "s/@VERSION@/$VERSION/" -e "s/@CLSID@/$CLSID/g" "$HERE/AppxManifest.xml.in" > "$scratch/AppxManifest.xml"
@@ -42,6 +42,17 @@ sed -e "s/@VERSION@/$VERSION/" -e "s/@CLSID@/$CLSID/g" "$HERE/AppxManifest.xml.i
 
 rm -f "$OUT/TorvanShell.msix" "$OUT/TorvanShell.cer"
 sign_files "$scratch/TorvanShell.msix"
+# osslsigncode dates the zip entry of the signature with the time it ran;
+# it gets the packer's fixed time (1 January 1980) like every other entry,
+# in its local header and in the central directory. The signature does not
+# cover these fields.
+perl -0777 -i -pe '
+  my $local = s/(PK\x03\x04.{6}).{4}(.{12}\x11\x00.{2}AppxSignature\.p7x)/$1\x00\x00\x21\x00$2/gs;
+  my $central = s/(PK\x01\x02.{8}).{4}(.{12}\x11\x00.{16}AppxSignature\.p7x)/$1\x00\x00\x21\x00$2/gs;
+  die "build-msix: the signature entry is not where a zip keeps it\n" unless $local == 1 && $central == 1;
+' "$scratch/TorvanShell.msix"
+osslsigncode verify -CAfile "$TORVAN_SIGNING/chain.pem" -in "$scratch/TorvanShell.msix" >"$scratch/verify.log" 2>&1 ||
+  { cat "$scratch/verify.log" >&2; fail "the package does not verify once its signature entry is dated"; }
 mv "$scratch/TorvanShell.msix" "$OUT/TorvanShell.msix"
 
 # Only the public part ships, and only where Windows must be told to trust it.
