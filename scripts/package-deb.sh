@@ -49,12 +49,13 @@ chmod 0644 "$pkg/usr/share/man/man1/torvan.1.gz" "$pkg/usr/share/doc/torvan/chan
 (cd "$pkg" && find usr -type f | LC_ALL=C sort | xargs md5sum > DEBIAN/md5sums)
 chmod 0644 "$pkg/DEBIAN/md5sums"
 
-# The changelog's date stamps every file, so the same sources give the
-# same package.
-SOURCE_DATE_EPOCH="$(dpkg-parsechangelog -l "$work/debian/changelog" -STimestamp)"
-export SOURCE_DATE_EPOCH
-find "$pkg" -newermt "@$SOURCE_DATE_EPOCH" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
+# The release's date stamps every file, so the same sources give the same
+# package.
+source scripts/release-date.sh
+find "$pkg" -exec touch --no-dereference --date="@$SOURCE_DATE_EPOCH" {} +
 
 mkdir -p "$ROOT/dist"
-dpkg-deb --root-owner-group -Zxz --build "$pkg" "$DEB" >/dev/null
+# xz's threaded encoder writes other bytes than its single-threaded one:
+# the machine's count of cores must not choose between them.
+dpkg-deb --root-owner-group -Zxz --threads-max=1 --build "$pkg" "$DEB" >/dev/null
 echo "package: $DEB"

@@ -39,6 +39,9 @@ bash tests/package/check.sh || status=1
 bash tests/installer/check.sh || status=1
 bash tests/package/check-msix.sh || status=1
 
+echo "== reproducible releases: two clean builds, byte for byte"
+bash scripts/check-reproducible.sh || status=1
+
 echo "== interop: archives between the Linux and the Windows builds"
 bash scripts/interop.sh build $(wine_runnable_builds) || status=1
 

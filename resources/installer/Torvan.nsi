@@ -3,6 +3,8 @@
 ;   STAGE    the unpacked release zip of that architecture
 ;   ICON     Torvan.ico as the build generated it
 ;   OUTFILE  the installer to write
+;   SIGN     the signing script, which signs the file it is given in place
+;            (test builds, which never ship, leave it out)
 ;
 ; It installs what the zip holds into one folder, registers the Explorer
 ; extension with the rights an installer has, and leaves an entry in the
@@ -17,6 +19,13 @@ Unicode true
   !error "ARCH must be win64 or win32"
 !endif
 SetCompressor /SOLID lzma
+; The same files make the same installer: no file times are stored.
+SetDateSave off
+!ifdef SIGN
+  ; Signed before it goes in, so that the installed uninstaller is signed too.
+  !uninstfinalize 'bash "${SIGN}" "%1"' = 0
+  !finalize 'bash "${SIGN}" "%1"' = 0
+!endif
 
 ; One version for the whole tree, and the class the extension registers,
 ; both read from the sources that the binaries are built from (makensis

@@ -17,6 +17,9 @@ checks_begin "installer"
 
 bash scripts/package.sh >/dev/null || { echo "installer FAIL: scripts/package.sh" >&2; exit 1; }
 setup_of() { echo "$ROOT/dist/Torvan-$VERSION-setup-$1.exe"; }
+# The build's throwaway certificate, which signs the uninstallers too.
+SIGNER="$ROOT/build/installer-signer.pem"
+openssl x509 -inform DER -in dist/TorvanShell.cer -out "$SIGNER" || fail "dist/TorvanShell.cer is not a certificate"
 
 # A version block naming this version, and an icon.
 version_text() { wrestool -x --raw -t 16 "$1" 2>/dev/null | iconv -c -f UTF-16LE -t UTF-8 | tr -d '\0'; }
@@ -197,6 +200,7 @@ life_of() {  # arch, prefix kind
   check "$arch: silent install into the default folder (exit code $rc)" test $rc -eq 0
   expect_installed "$arch" "$default"
   check_resources "$arch: the uninstaller" "$(unix_path "$default")/uninstall.exe"
+  check "$arch: the uninstaller is signed" signed_by "$(unix_path "$default")/uninstall.exe" "$SIGNER"
   expect_menu_starts_installed "$arch" "$default"
 
   # Once more over it, while the extension is held: the held file moves

@@ -2,7 +2,8 @@
 # The release packages: built by scripts/package.sh, each holds exactly the
 # expected files, its README.txt is GBK with CRLF line ends, its programs
 # need no DLL beyond Windows' own, and it unpacks into a fresh folder of the
-# Wine prefix.
+# Wine prefix; and every program in dist/ is signed by the build's
+# certificate.
 set -uo pipefail
 ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 cd "$ROOT"
@@ -12,6 +13,16 @@ source tests/checks.sh
 checks_begin "package"
 
 bash scripts/package.sh || { echo "package FAIL: scripts/package.sh did not build the packages" >&2; exit 1; }
+
+# Without a certificate of its own the build signs with a throwaway one,
+# whose public part it ships.
+certificate="$(mktemp)"
+trap 'rm -f "$certificate"' EXIT
+if openssl x509 -inform DER -in dist/TorvanShell.cer -out "$certificate" 2>/dev/null; then
+  check_release_signatures dist "$certificate"
+else
+  fail "dist/TorvanShell.cer is not a certificate"
+fi
 
 # What every Windows installation has; anything else would have to ship too.
 SYSTEM_DLLS="kernel32.dll user32.dll gdi32.dll advapi32.dll shell32.dll comctl32.dll ole32.dll
