@@ -27,7 +27,7 @@ dpkg-deb -x "$DEB" "$root" || fail "dpkg-deb -x"
 tool="$root/usr/bin/torvan"
 round_trip() {
   "$tool" pack -q samples/site -o "$scratch/site.dat.gz" &&
-    [ "$("$tool" test "$scratch/site.dat.gz")" = "ok: $("$tool" list "$scratch/site.dat.gz" | tail -n 1)" ] &&
+    [ "$("$tool" test "$scratch/site.dat.gz" | tail -n 1)" = "ok: $("$tool" list "$scratch/site.dat.gz" | tail -n 1)" ] &&
     mkdir "$scratch/out" && "$tool" unpack -q "$scratch/site.dat.gz" -C "$scratch/out" >/dev/null &&
     diff -r samples/site "$scratch/out/site"
 }
