@@ -286,12 +286,13 @@ void CMainDlg::StartUnpack(const std::string& destination) {
 // The worker's inputs are set while it is still suspended; from the resume
 // on it may report at any time, and it deletes itself when it ends. A
 // worker that never runs never reports: its end is reported here, so the
-// busy state cannot outlive it.
+// busy state cannot outlive it. Such a worker is left where it waits, with
+// its object, until the process ends: ending a thread from outside before
+// it has ever run is not safe on every system, and it holds nothing.
 void CMainDlg::RunWorker(CWinThread* thread) {
     thread->m_bAutoDelete = TRUE;
     m_operation.Started();
     if (!ResumeWorker(thread->m_hThread)) {
-        DiscardSuspendedWorker(thread);
         OnOperationProgress(torvan::OPN_FAILED, 0);
         return;
     }
@@ -300,13 +301,6 @@ void CMainDlg::RunWorker(CWinThread* thread) {
 
 BOOL CMainDlg::ResumeWorker(HANDLE thread) { return ResumeUntilRunning(thread); }
 
-// Never resumed, the thread holds no lock and has touched nothing: it can
-// be ended where it waits, and its object, which only a running thread
-// deletes, goes with it. A thread that cannot be ended keeps its object.
-void CMainDlg::DiscardSuspendedWorker(CWinThread* thread) {
-    if (::TerminateThread(thread->m_hThread, 1) && ::WaitForSingleObject(thread->m_hThread, 10000) == WAIT_OBJECT_0)
-        delete thread;
-}
 
 void CMainDlg::OpenProgressWindow() {
     CloseProgressWindow();

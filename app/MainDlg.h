@@ -80,7 +80,6 @@ private:
     void RunWorker(CWinThread* thread);
     // After a worker has been set running.
     void OpenProgressWindow();
-    void DiscardSuspendedWorker(CWinThread* thread);
     void CloseProgressWindow();
     void ShowError(const char* utf8Text) { MessageBox(utf8Text, nullptr, MB_OK | MB_ICONERROR); }
 

@@ -12,7 +12,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick icoutils
   libchm-bin fp-utils zip unzip nsis
   fonts-wqy-microhei
-  time locales pigz
+  time locales pigz libisal-dev
   dpkg-dev lintian man-db groff-base bash-completion
 )
 
@@ -43,7 +43,7 @@ ensure_signer() {
   echo "setup: installing osslsigncode from bookworm-backports"
   echo "deb http://deb.debian.org/debian bookworm-backports main" |
     $SUDO tee /etc/apt/sources.list.d/bookworm-backports.list >/dev/null
-  $SUDO apt-get update -qq
+  $SUDO apt-get update -qq || echo "setup: some package lists did not download; going on with what came"
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
     -t bookworm-backports osslsigncode openssl >/dev/null
 }
@@ -60,7 +60,14 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
+# A mirror in the middle of a sync serves index files of the wrong size for
+# a minute or two; what it has then is usually enough, and a later try
+# usually gets the rest.
+for attempt in 1 2 3 4 5; do
+  if $SUDO apt-get update -qq; then break; fi
+  echo "setup: the package lists did not all download (try $attempt of 5)"
+  [ "$attempt" -lt 5 ] && sleep 30
+done
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 ensure_locale
 echo "setup: done"

@@ -108,11 +108,9 @@ class TestMainDlg : public CMainDlg {
 public:
     enum class Resume { Real, Fail, Hold };
     Resume resume = Resume::Real;
+    // Held workers stay suspended until the test process ends, as the
+    // program leaves a worker it could not resume.
     std::vector<HANDLE> held;
-
-    ~TestMainDlg() override {
-        for (HANDLE thread : held) ::TerminateThread(thread, 1);
-    }
 
 protected:
     BOOL ResumeWorker(HANDLE thread) override {
