@@ -15,7 +15,7 @@ ArchiveFindings ListArchive(const std::string& archive,
     EngineContext context(options);
     // Listing needs no scratch copy: the manifest is read as it streams by.
     ArchiveSource source(context, archive);
-    if (!source.Open(ArchiveSource::Access::Streamed)) return source.Findings();
+    if (!source.Open()) return source.Findings();
 
     long long position = static_cast<long long>(kPreambleSize);
     ManifestParser parser([&](char* bytes, std::size_t size) -> long long {

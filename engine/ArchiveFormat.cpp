@@ -129,12 +129,12 @@ bool ManifestParser::Next(ManifestLine& line) {
     return true;
 }
 
-std::vector<std::string> ManifestNames(ManifestReadFn read, int manifestLength) {
+std::vector<std::string> ManifestNames(const std::vector<ManifestLine>& lines) {
     std::vector<std::string> names;
-    ManifestParser parser(std::move(read), manifestLength);
-    ManifestLine line;
-    while (parser.Next(line) && !line.tooLong)
+    for (const ManifestLine& line : lines) {
+        if (line.tooLong) break;
         if (line.entry.kind != ArchiveEntry::FolderEnd) names.push_back(line.entry.name);
+    }
     return names;
 }
 

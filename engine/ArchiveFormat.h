@@ -68,8 +68,8 @@ private:
     bool m_done = false;
 };
 
-// Every name the manifest holds (closing lines aside), in order, as far as
-// its lines can be read: what decides how the names of an archive read.
-std::vector<std::string> ManifestNames(ManifestReadFn read, int manifestLength);
+// Every name the manifest's lines hold (closing lines aside), in order, as
+// far as they could be read: what decides how the names of an archive read.
+std::vector<std::string> ManifestNames(const std::vector<ManifestLine>& lines);
 
 }  // namespace torvan

@@ -47,11 +47,15 @@ bool IsCheckMismatch(const char* message) {
 
 ArchiveSource::ArchiveSource(const EngineContext& context, const std::string& archive)
     : m_context(context), m_fs(context.fs), m_archive(archive),
-      m_shownAs(archive == kStandardInput ? "standard input" : archive), m_direct(context.fs, FileSystem::kNoHandle),
-      m_expanded(context.fs) {}
+      m_shownAs(archive == kStandardInput ? "standard input" : archive), m_direct(context.fs, FileSystem::kNoHandle) {}
 
-ArchiveSource::~ArchiveSource() {
+ArchiveSource::~ArchiveSource() { Close(); }
+
+void ArchiveSource::Close() {
     if (m_gz) gzclose(m_gz);
+    m_gz = nullptr;
+    m_direct.Close();
+    m_plain = FileSystem::kNoHandle;
 }
 
 long long ArchiveSource::PayloadStart() const {
@@ -65,10 +69,9 @@ bool ArchiveSource::Fail(ArchiveOutcome outcome, const std::string& why) {
     return false;
 }
 
-bool ArchiveSource::Open(Access access) {
+bool ArchiveSource::Open() {
     if (m_archive == kStandardInput) {
         if (!OpenStandardInput()) return false;
-        if (access == Access::Expanded && !Expand()) return false;
         return ReadPreamble();
     }
     if (m_fs.KindOf(m_archive) != ItemKind::File) return Fail(ArchiveOutcome::Unread, "archive not found");
@@ -93,7 +96,6 @@ bool ArchiveSource::Open(Access access) {
     gzbuffer(m_gz, kGzipReadBufferSize);
     // Until the stream's end says otherwise.
     m_findings.outcome = ArchiveOutcome::Verified;
-    if (access == Access::Expanded && !Expand()) return false;
     return ReadPreamble();
 }
 
@@ -145,25 +147,6 @@ long long ArchiveSource::GzRead(char* buffer, std::size_t size) {
     m_streamPosition += static_cast<long long>(total);
     if (m_gzEnded) m_dataSize = m_streamPosition;
     return static_cast<long long>(total);
-}
-
-bool ArchiveSource::Expand() {
-    if (!m_expanded.Create("")) return Fail(ArchiveOutcome::Unread, "cannot create a scratch file in the temporary folder");
-    std::vector<char> buffer(kCopyBufferSize);
-    while (!m_gzEnded) {
-        const long long got = GzRead(buffer.data(), buffer.size());
-        if (got > 0 && !m_fs.Write(m_expanded.Handle(), buffer.data(), static_cast<std::size_t>(got)))
-            return Fail(ArchiveOutcome::Unread, "write to the scratch file in the temporary folder failed (disk full?)");
-    }
-    // Let go of the archive: an entry may name it, and on Windows an open
-    // file cannot be replaced.
-    gzclose(m_gz);
-    m_gz = nullptr;
-    if (!m_findings.Opened()) return false;   // reported as it was met
-    m_plain = m_expanded.Handle();
-    m_dataSize = m_fs.SizeOf(m_plain);
-    if (!m_fs.Seek(m_plain, 0)) return Fail(ArchiveOutcome::Unread, "scratch file cannot be read back");
-    return true;
 }
 
 bool ArchiveSource::ReadPreamble() {

@@ -1,9 +1,8 @@
 // The one way into an archive, for unpack, list and test alike. A plain
-// archive is read where it lies. A gzip-wrapped one goes through zlib:
-// either expanded whole into a scratch file first, so that its checksum is
-// known before anything is taken from it, or read as a stream, whose
-// checksum is known once it has been read to its end. Either way the
-// findings say what was met, and each problem is reported once, as met.
+// archive is read where it lies. A gzip-wrapped one is read as a stream,
+// only forward, whose checksum is known once it has been read to its end;
+// nothing is ever copied aside. The findings say what was met, and each
+// problem is reported once, as met.
 #pragma once
 
 #include <string>
@@ -24,11 +23,6 @@ inline constexpr const char* kStandardInput = "-";
 
 class ArchiveSource {
 public:
-    enum class Access {
-        Expanded,   // gzip data is expanded and checked before Open returns
-        Streamed,   // gzip data is read as asked for; Finish reads the rest
-    };
-
     ArchiveSource(const EngineContext& context, const std::string& archive);
     ~ArchiveSource();
     ArchiveSource(const ArchiveSource&) = delete;
@@ -36,7 +30,7 @@ public:
 
     // Opens the archive and reads its preamble. False, with the findings
     // saying why, when there is nothing to read entries from.
-    bool Open(Access access);
+    bool Open();
 
     int FileCount() const { return m_fileCount; }
     int ManifestLength() const { return m_manifestLength; }
@@ -57,6 +51,9 @@ public:
     // is known, and names bytes after `payloadEnd` (where the manifest says
     // the payload ends; -1 when the manifest did not say).
     void Finish(long long payloadEnd);
+    // Lets go of the archive: an entry may name it, and on Windows an open
+    // file cannot be replaced.
+    void Close();
 
     ArchiveFindings& Findings() { return m_findings; }
 
@@ -65,7 +62,6 @@ private:
     // Reads the gzip stream on; at its end, what zlib says about the
     // checksum decides the outcome.
     long long GzRead(char* buffer, std::size_t size);
-    bool Expand();
     bool ReadPreamble();
     bool OpenStandardInput();
 
@@ -76,7 +72,6 @@ private:
     bool m_fromStandardInput = false;
     ArchiveFindings m_findings;
     ScopedHandle m_direct;    // the archive itself, while it is read directly
-    ScratchFile m_expanded;   // the expanded copy of a gzip archive
     FileSystem::Handle m_plain = FileSystem::kNoHandle;   // where the plain bytes are
     bool m_gzip = false;
     gzFile_s* m_gz = nullptr;   // open while a gzip stream is read

@@ -31,18 +31,6 @@ bool IsRefusedName(const std::string& name, const PathStyle& style) {
     return false;
 }
 
-// Windows drops trailing dots and spaces and ignores the case of letters:
-// "Index.HTML." and "index.html" are one file there.
-std::string WindowsKey(std::string name, const PathStyle& style) {
-    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(name[i]);
-        if (style.isLeadByte(c) && i + 1 < name.size()) ++i;
-        else if (c >= 'A' && c <= 'Z') name[i] = static_cast<char>(c + 32);
-    }
-    return name;
-}
-
 std::string ParentKey(const std::string& key) {
     const std::string::size_type at = key.rfind('/');
     return at == std::string::npos ? std::string() : key.substr(0, at);
@@ -73,7 +61,7 @@ bool DryRunFileSystem::Inside(const std::string& path, std::string& key) const {
     key.clear();
     std::string component;
     auto take = [&]() {
-        if (style.windows) component = WindowsKey(component, style);
+        component = NameKey(component, style);
         if (!component.empty() && component != ".") {
             if (!key.empty()) key += '/';
             key += component;
@@ -229,39 +217,57 @@ bool DryRunFileSystem::MakeFolder(const std::string& path) {
     return true;
 }
 
-bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch) {
+// The unpack's private folder is no folder of the archive: it is noted,
+// so that files can be staged in it, but not counted.
+bool DryRunFileSystem::MakePrivateFolder(const std::string& path) {
     std::string key;
-    m_lastError.clear();
-    // The job's own scratch data goes to the real temporary folder, as usual.
-    if (folder.empty() || !Inside(folder, key)) {
-        if (folder.empty()) return m_inner.CreateScratch(folder, scratch);
-        return false;
-    }
-    if (KindOf(folder) != ItemKind::Folder) return false;
-    scratch.handle = NewSink();
-    scratch.path.clear();
+    if (!Inside(path, key)) return m_inner.MakePrivateFolder(path);
+    if (Existing(path, key) != ItemKind::Missing || !Refuse(WhyNotCreatable(path))) return false;
+    m_items[key] = ItemKind::Folder;
     return true;
 }
 
-bool DryRunFileSystem::CreateReplacement(const std::string& target, Scratch& scratch) {
-    scratch = Scratch();
-    // Nothing in the folder unpacked into is ever written.
-    if (!Refuse(WhyNoFile(target))) return false;
-    scratch.handle = NewSink();
+bool DryRunFileSystem::RemoveFolder(const std::string& path) {
+    std::string key;
+    if (!Inside(path, key)) return m_inner.RemoveFolder(path);
+    const auto item = m_items.find(key);
+    if (item == m_items.end() || item->second != ItemKind::Folder) return false;
+    m_items.erase(item);
     return true;
+}
+
+bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch) {
+    std::string key;
+    m_lastError.clear();
+    scratch = Scratch();
+    if (!Inside(folder, key) || KindOf(folder) != ItemKind::Folder) return false;
+    scratch.handle = NewSink();
+    scratch.folder = folder;
+    return true;
+}
+
+bool DryRunFileSystem::ReadyReplacement(const std::string& target, Scratch& scratch) {
+    if (!IsSink(scratch.handle)) return m_inner.ReadyReplacement(target, scratch);
+    // Nothing in the folder unpacked into is ever written.
+    return Refuse(WhyNoFile(target));
+}
+
+// A sink costs no handle: it stays as it is.
+bool DryRunFileSystem::ParkScratch(Scratch& scratch) {
+    return IsSink(scratch.handle) || m_inner.ParkScratch(scratch);
 }
 
 bool DryRunFileSystem::KeepScratch(Scratch& scratch, const std::string& target) {
     if (!IsSink(scratch.handle)) return m_inner.KeepScratch(scratch, target);
     Close(scratch.handle);
-    scratch.handle = kNoHandle;
+    scratch = Scratch();
     return PlaceFile(target);
 }
 
 void DryRunFileSystem::DiscardScratch(Scratch& scratch) {
     if (!IsSink(scratch.handle)) return m_inner.DiscardScratch(scratch);
     Close(scratch.handle);
-    scratch.handle = kNoHandle;
+    scratch = Scratch();
 }
 
 bool DryRunFileSystem::Delete(const std::string& path) {

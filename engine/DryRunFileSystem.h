@@ -1,9 +1,8 @@
 // A file system to unpack into without writing: the destination is an
 // empty folder that exists only in memory, or an existing real folder seen
 // through a layer that keeps every change in memory. Everything the reader
-// reads (the archive, its scratch copy in the temporary folder, what the
-// real folder holds) is real; every folder and file it creates is only
-// noted, by the rules the platform's own file system would apply, so that
+// reads (the archive, what the real folder holds) is real; every folder
+// and file it creates is only noted, by the rules the platform's own file system would apply, so that
 // an unpack run over it meets exactly the problems a real one would.
 #pragma once
 
@@ -43,8 +42,11 @@ public:
     FileIdentity IdentityOf(Handle file) override;
     FileIdentity IdentityOf(const std::string& path) override;
     bool MakeFolder(const std::string& path) override;
+    bool MakePrivateFolder(const std::string& path) override;
+    bool RemoveFolder(const std::string& path) override;
     bool CreateScratch(const std::string& folder, Scratch& scratch) override;
-    bool CreateReplacement(const std::string& target, Scratch& scratch) override;
+    bool ReadyReplacement(const std::string& target, Scratch& scratch) override;
+    bool ParkScratch(Scratch& scratch) override;
     bool KeepScratch(Scratch& scratch, const std::string& target) override;
     void DiscardScratch(Scratch& scratch) override;
     bool Delete(const std::string& path) override;

@@ -43,10 +43,13 @@ public:
     static constexpr Handle kNoHandle = -1;
 
     struct Scratch {
+        // kNoHandle once parked: closed, waiting under its name.
         Handle handle = kNoHandle;
         // Its name, where it has one: the file may be unnamed until kept.
         std::string path;
-        // A file was there when it was made to replace one.
+        // The folder it was made in: where it gets a name when it needs one.
+        std::string folder;
+        // A file was there when it was readied to replace one.
         bool replaces = false;
     };
 
@@ -85,24 +88,32 @@ public:
 
     // One level; false when it exists already or cannot be made.
     virtual bool MakeFolder(const std::string& path) = 0;
+    // One level that only this user can enter, and that listings leave
+    // out where the platform has such a mark (hidden on Windows).
+    virtual bool MakePrivateFolder(const std::string& path) = 0;
+    // An empty folder; false when it holds anything or cannot be removed.
+    virtual bool RemoveFolder(const std::string& path) = 0;
 
-    // A new, empty file, open for reading and writing, that the system
-    // removes should the process end before it is kept: a killed job
-    // leaves nothing behind. In `folder` it is to become a file there
-    // (KeepScratch); in the temporary folder (folder empty) it only ever
-    // holds data for the job, and closing it removes it.
+    // A new, empty file in `folder`, open for reading and writing, that is
+    // to become a file on that folder's device (KeepScratch). The system
+    // removes it should the process end while it is still open and not
+    // kept: a killed job leaves nothing behind but parked files.
     virtual bool CreateScratch(const std::string& folder, Scratch& scratch) = 0;
-    // A scratch file beside `target` that is to take its place when kept,
-    // so that the file under that name is always whole, old or new. It
-    // takes over what the system keeps about an existing target (owner and
-    // permissions, or hidden and system attributes). False, with nothing
-    // created, where the target could not be written today: a read-only
-    // file, a folder in the way, a folder that does not exist.
-    virtual bool CreateReplacement(const std::string& target, Scratch& scratch) = 0;
-    // Closes the scratch file and moves it over `target` in one step; on
-    // failure it is removed and the target is as it was.
+    // Readies a scratch file to take the place of `target`, so that the
+    // file under that name is always whole, old or new. It takes over what
+    // the system keeps about an existing target (owner and permissions, or
+    // hidden and system attributes). False, with the scratch file as it
+    // was, where the target could not be written today: a read-only file,
+    // a folder in the way, a folder that does not exist.
+    virtual bool ReadyReplacement(const std::string& target, Scratch& scratch) = 0;
+    // Closes a written scratch file, which then waits under a name in its
+    // folder: open handles are few, staged files may be many. False (and
+    // the file gone) when it cannot be given a name.
+    virtual bool ParkScratch(Scratch& scratch) = 0;
+    // Closes the scratch file (if open) and moves it over `target` in one
+    // step; on failure it is removed and the target is as it was.
     virtual bool KeepScratch(Scratch& scratch, const std::string& target) = 0;
-    // Closes the scratch file and removes it.
+    // Closes the scratch file (if open) and removes it.
     virtual void DiscardScratch(Scratch& scratch) = 0;
     virtual bool Delete(const std::string& path) = 0;
 
@@ -146,12 +157,15 @@ public:
     FileIdentity IdentityOf(Handle file) override { return m_inner.IdentityOf(file); }
     FileIdentity IdentityOf(const std::string& path) override { return m_inner.IdentityOf(path); }
     bool MakeFolder(const std::string& path) override { return m_inner.MakeFolder(path); }
+    bool MakePrivateFolder(const std::string& path) override { return m_inner.MakePrivateFolder(path); }
+    bool RemoveFolder(const std::string& path) override { return m_inner.RemoveFolder(path); }
     bool CreateScratch(const std::string& folder, Scratch& scratch) override {
         return m_inner.CreateScratch(folder, scratch);
     }
-    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
-        return m_inner.CreateReplacement(target, scratch);
+    bool ReadyReplacement(const std::string& target, Scratch& scratch) override {
+        return m_inner.ReadyReplacement(target, scratch);
     }
+    bool ParkScratch(Scratch& scratch) override { return m_inner.ParkScratch(scratch); }
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
         return m_inner.KeepScratch(scratch, target);
     }

@@ -176,6 +176,17 @@ bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
     return true;
 }
 
+std::string NameKey(std::string name, const PathStyle& style) {
+    if (!style.windows) return name;
+    while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (style.isLeadByte(c) && i + 1 < name.size()) ++i;
+        else if (c >= 'A' && c <= 'Z') name[i] = static_cast<char>(c + 32);
+    }
+    return name;
+}
+
 std::string StripComponents(const std::string& name, int count, const PathStyle& style) {
     std::vector<std::string> components;
     std::string why;

@@ -61,6 +61,11 @@ bool SplitSafeArchiveName(const std::string& name, const PathStyle& style,
 // and "./site" gives "" (nothing left to unpack). A name that could lead
 // outside the destination comes back whole, to be refused as it would be
 // unstripped.
+// One name as the platform tells names apart: Windows drops trailing dots
+// and spaces and ignores the case of letters, so "Index.HTML." and
+// "index.html" are one file there; elsewhere the name as it is.
+std::string NameKey(std::string name, const PathStyle& style);
+
 std::string StripComponents(const std::string& name, int count, const PathStyle& style);
 
 }  // namespace torvan

@@ -1,6 +1,5 @@
-// The POSIX back end: readdir order, "/" separators, scratch files in
-// $TMPDIR, unnamed where the file system allows. Handles are file
-// descriptors.
+// The POSIX back end: readdir order, "/" separators, scratch files
+// unnamed where the file system allows. Handles are file descriptors.
 #ifndef _WIN32
 
 #include <dirent.h>
@@ -91,9 +90,16 @@ bool LinkUnnamed(int fd, const std::string& folder, std::string& path) {
 // A replacement keeps the owner and permissions of the file it replaces,
 // as writing into that file did: a private file stays private. Changing
 // the owner needs privilege; without it the file is simply ours.
-void TakeOverOwnerAndMode(int fd, const struct stat& old) {
-    if (old.st_uid != geteuid() || old.st_gid != getegid()) fchown(fd, old.st_uid, old.st_gid);
-    fchmod(fd, old.st_mode & 07777);
+void TakeOverOwnerAndMode(const FileSystem::Scratch& scratch, const struct stat& old) {
+    const bool otherOwner = old.st_uid != geteuid() || old.st_gid != getegid();
+    if (scratch.handle != FileSystem::kNoHandle) {
+        const int fd = static_cast<int>(scratch.handle);
+        if (otherOwner) fchown(fd, old.st_uid, old.st_gid);
+        fchmod(fd, old.st_mode & 07777);
+    } else {
+        if (otherOwner) lchown(scratch.path.c_str(), old.st_uid, old.st_gid);
+        chmod(scratch.path.c_str(), old.st_mode & 07777);
+    }
 }
 
 std::string FolderOf(const std::string& path) {
@@ -226,31 +232,16 @@ public:
     }
 
     bool MakeFolder(const std::string& path) override { return mkdir(path.c_str(), 0777) == 0; }
+    bool MakePrivateFolder(const std::string& path) override { return mkdir(path.c_str(), 0700) == 0; }
+    bool RemoveFolder(const std::string& path) override { return rmdir(path.c_str()) == 0; }
 
+    // Made with the permissions any new file gets under the umask, as the
+    // file it becomes. Unnamed where the file system allows, so that a
+    // killed process leaves nothing; its name comes only when it is kept
+    // or parked.
     bool CreateScratch(const std::string& folder, Scratch& scratch) override {
         scratch = Scratch();
-        if (folder.empty()) {
-            // Private to this user: it holds an expanded archive.
-            const char* tmp = getenv("TMPDIR");
-            const std::string dir = tmp && *tmp ? tmp : "/tmp";
-            int fd = open(dir.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-            if (fd < 0) {
-                // No unnamed files here: a name for as long as it takes to
-                // remove it again.
-                const std::string pattern = JoinPath(dir, "TVNXXXXXX", Style());
-                std::vector<char> name(pattern.begin(), pattern.end());
-                name.push_back('\0');
-                fd = mkostemp(name.data(), O_CLOEXEC);
-                if (fd < 0) return false;
-                unlink(name.data());
-            }
-            scratch.handle = fd;
-            return true;
-        }
-        // Beside its target it becomes that target (an archive), so it is
-        // created with the permissions any new file gets under the umask.
-        // Unnamed where the file system allows, so that a killed process
-        // leaves nothing; its name comes only when it is kept.
+        scratch.folder = folder;
         if (CanLinkUnnamedFiles()) {
             const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
             if (fd >= 0) {
@@ -266,8 +257,7 @@ public:
         return true;
     }
 
-    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
-        scratch = Scratch();
+    bool ReadyReplacement(const std::string& target, Scratch& scratch) override {
         struct stat old;
         const bool replaces = lstat(target.c_str(), &old) == 0 && !S_ISLNK(old.st_mode);
         if (replaces && S_ISDIR(old.st_mode)) {
@@ -277,34 +267,47 @@ public:
         // The file used to be opened for writing where it lay: one this
         // user may not write was never replaced, and is not now.
         if (replaces && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
-        if (!CreateScratch(FolderOf(target), scratch)) return false;
+        if (!replaces && faccessat(AT_FDCWD, FolderOf(target).c_str(), W_OK, AT_EACCESS) != 0) return false;
         scratch.replaces = replaces;
-        if (replaces && S_ISREG(old.st_mode)) TakeOverOwnerAndMode(static_cast<int>(scratch.handle), old);
+        if (replaces && S_ISREG(old.st_mode)) TakeOverOwnerAndMode(scratch, old);
         return true;
+    }
+
+    bool ParkScratch(Scratch& scratch) override {
+        const int fd = static_cast<int>(scratch.handle);
+        bool parked = !scratch.path.empty() || LinkUnnamed(fd, scratch.folder, scratch.path);
+        if (close(fd) != 0) parked = false;
+        scratch.handle = kNoHandle;
+        if (!parked && !scratch.path.empty()) unlink(scratch.path.c_str());
+        if (!parked) scratch = Scratch();
+        return parked;
     }
 
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
         const int fd = static_cast<int>(scratch.handle);
+        const bool open = scratch.handle != kNoHandle;
         std::string path = scratch.path;
+        const std::string folder = scratch.folder.empty() ? FolderOf(target) : scratch.folder;
         const bool replaces = scratch.replaces;
         scratch = Scratch();
         // Where nothing has the name yet, an unnamed file takes it at once,
-        // whole. Otherwise it gets a name beside the target for the moment
-        // before the rename.
-        if (path.empty() && !replaces && LinkUnnamedAs(fd, target)) {
+        // whole. Otherwise it gets a name in its own folder for the moment
+        // before the rename, never one beside the target that a web server
+        // could hand out.
+        if (open && path.empty() && !replaces && LinkUnnamedAs(fd, target)) {
             if (close(fd) == 0) return true;
             unlink(target.c_str());
             return false;
         }
-        bool kept = !path.empty() || LinkUnnamed(fd, FolderOf(target), path);
-        if (close(fd) != 0) kept = false;
+        bool kept = !path.empty() || LinkUnnamed(fd, folder, path);
+        if (open && close(fd) != 0) kept = false;
         if (kept && rename(path.c_str(), target.c_str()) != 0) kept = false;
         if (!kept && !path.empty()) unlink(path.c_str());
         return kept;
     }
 
     void DiscardScratch(Scratch& scratch) override {
-        close(static_cast<int>(scratch.handle));
+        if (scratch.handle != kNoHandle) close(static_cast<int>(scratch.handle));
         if (!scratch.path.empty()) unlink(scratch.path.c_str());
         scratch = Scratch();
     }

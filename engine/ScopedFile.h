@@ -45,11 +45,8 @@ public:
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
 
-    // In `folder` to become a file there; in the temporary folder (empty)
-    // for the operation's own data.
+    // In `folder`, to become a file there.
     bool Create(const std::string& folder) { return m_fs.CreateScratch(folder, m_scratch); }
-    // Beside `target`, to take its place.
-    bool CreateReplacement(const std::string& target) { return m_fs.CreateReplacement(target, m_scratch); }
     FileSystem::Handle Handle() const { return m_scratch.handle; }
     bool IsOpen() const { return m_scratch.handle != FileSystem::kNoHandle; }
     // Moves it over `target`; it is gone either way afterwards.

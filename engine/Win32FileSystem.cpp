@@ -49,6 +49,23 @@ bool MarkForDeletion(HANDLE file, bool remove) {
     return set(file, kFileDispositionInfo, &info, sizeof info) != FALSE;
 }
 
+// SetFileInformationByHandle with FileBasicInfo sets attributes through the
+// open handle; a file whose deletion is pending refuses them by name.
+const int kFileBasicInfo = 0;
+struct BasicInfo {
+    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;   // 0: left as they are
+    DWORD fileAttributes;
+};
+
+bool SetAttributes(const FileSystem::Scratch& scratch, DWORD attributes) {
+    const SetFileInformationByHandleFn set = SetFileInformationByHandleOrNull();
+    if (scratch.handle == FileSystem::kNoHandle || !set)
+        return SetFileAttributesW(ApiPath(scratch.path).c_str(), attributes) != FALSE;
+    BasicInfo info = {};
+    info.fileAttributes = attributes;
+    return set(AsHandle(scratch.handle), kFileBasicInfo, &info, sizeof info) != FALSE;
+}
+
 // SetFileInformationByHandle with FileRenameInfo renames a file through
 // its open handle: one call, where MoveFileEx opens the file once more.
 const int kFileRenameInfo = 3;
@@ -224,48 +241,71 @@ public:
         return CreateDirectoryW(ApiPath(path).c_str(), nullptr) != FALSE;
     }
 
-    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
-        scratch = Scratch();
-        if (!folder.empty()) return CreateBeside(folder, Style(), FILE_ATTRIBUTE_NORMAL, scratch);
-        wchar_t dir[MAX_PATH + 1] = L"";
-        const DWORD length = GetTempPathW(MAX_PATH + 1, dir);
-        if (length == 0 || length > MAX_PATH) return false;
-        wchar_t name[MAX_PATH + 1] = L"";
-        if (!GetTempFileNameW(dir, L"TVN", 0, name)) return false;
-        // Never kept: the system removes it with the last handle.
-        HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING,
-                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-        if (file == INVALID_HANDLE_VALUE) {
-            DeleteFileW(name);
-            return false;
-        }
-        scratch.handle = reinterpret_cast<Handle>(file);
+    // Windows folders keep out other users through the parent's rights;
+    // hidden keeps it out of Explorer's listings while it lives.
+    bool MakePrivateFolder(const std::string& path) override {
+        const std::wstring wide = ApiPath(path);
+        if (!CreateDirectoryW(wide.c_str(), nullptr)) return false;
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_HIDDEN);
         return true;
     }
 
-    bool CreateReplacement(const std::string& target, Scratch& scratch) override {
+    bool RemoveFolder(const std::string& path) override { return RemoveDirectoryW(ApiPath(path).c_str()) != FALSE; }
+
+    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
         scratch = Scratch();
-        DWORD attributes = FILE_ATTRIBUTE_NORMAL;
+        scratch.folder = folder;
+        return CreateBeside(folder, Style(), FILE_ATTRIBUTE_NORMAL, scratch);
+    }
+
+    bool ReadyReplacement(const std::string& target, Scratch& scratch) override {
         const DWORD old = GetFileAttributesW(ApiPath(target).c_str());
-        if (old != INVALID_FILE_ATTRIBUTES) {
-            // The file used to be opened for writing where it lay, which a
-            // folder or a read-only file refuse; a hidden or system file
-            // stays one.
-            if (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
-                SetLastError(old & FILE_ATTRIBUTE_DIRECTORY ? kFolderInTheWay : ERROR_ACCESS_DENIED);
+        if (old == INVALID_FILE_ATTRIBUTES) {
+            // Nothing there: its folder must be, as for any new file.
+            const std::string::size_type at = FindLastSeparator(target, Style());
+            const std::string folder = at == std::string::npos ? std::string(".") : target.substr(0, at + 1);
+            const DWORD parent = GetFileAttributesW(ApiPath(folder).c_str());
+            if (parent == INVALID_FILE_ATTRIBUTES || !(parent & FILE_ATTRIBUTE_DIRECTORY)) {
+                SetLastError(ERROR_PATH_NOT_FOUND);
                 return false;
             }
-            if (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM))
-                attributes = old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+            return true;
         }
-        const std::string::size_type at = FindLastSeparator(target, Style());
-        const std::string folder = at == std::string::npos ? std::string(".") : target.substr(0, at + 1);
-        return CreateBeside(folder, Style(), attributes, scratch);
+        // The file used to be opened for writing where it lay, which a
+        // folder or a read-only file refuse; a hidden or system file
+        // stays one.
+        if (old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+            SetLastError(old & FILE_ATTRIBUTE_DIRECTORY ? kFolderInTheWay : ERROR_ACCESS_DENIED);
+            return false;
+        }
+        scratch.replaces = true;
+        const DWORD kept = old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        if (kept) SetAttributes(scratch, kept);
+        return true;
+    }
+
+    // Its deletion is called off first: closed, it must stay.
+    bool ParkScratch(Scratch& scratch) override {
+        HANDLE file = AsHandle(scratch.handle);
+        const bool parked = !scratch.path.empty() && MarkForDeletion(file, false);
+        if (!parked) MarkForDeletion(file, true);
+        CloseHandle(file);
+        scratch.handle = kNoHandle;
+        if (!parked) scratch = Scratch();
+        return parked;
     }
 
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
-        HANDLE file = AsHandle(scratch.handle);
         const std::string path = scratch.path;
+        if (scratch.handle == kNoHandle) {
+            scratch = Scratch();
+            if (MoveFileExW(ApiPath(path).c_str(), ApiPath(target).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+            const DWORD why = GetLastError();
+            DeleteFileW(ApiPath(path).c_str());
+            SetLastError(why);
+            return false;
+        }
+        HANDLE file = AsHandle(scratch.handle);
         scratch = Scratch();
         // Renamed while still open, so that the moment in which the file
         // has a name it would keep after a crash is as short as can be.
@@ -285,9 +325,9 @@ public:
     }
 
     void DiscardScratch(Scratch& scratch) override {
-        CloseHandle(AsHandle(scratch.handle));
+        if (scratch.handle != kNoHandle) CloseHandle(AsHandle(scratch.handle));
         // Gone with the handle where the deletion was pending; by name
-        // where the system could not mark it.
+        // where the system could not mark it, or it was parked.
         if (!scratch.path.empty()) DeleteFileW(ApiPath(scratch.path).c_str());
         scratch = Scratch();
     }

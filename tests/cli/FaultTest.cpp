@@ -148,16 +148,16 @@ TEST(Faults, DiskFillsWhileUnpacking)
             EXPECT_TRUE(ReadFile(t / ("full/site/f" + std::to_string(i) + ".bin")) == Noise(600 << 10, 50 + i)) << i;
     }
     {
-        // No room for the expanded copy in the temporary folder: nothing starts.
+        // The temporary folder plays no part: a 1 MiB one is no obstacle
+        // to an archive that expands to more.
         TmpfsMount smallTmp(t / "smalltmp", "size=1m");
         REQUIRE_MOUNT(smallTmp);
         MakeFolders(t / "out");
         RunResult r = RunTool({"unpack", t / "site.dat.gz", "-C", t / "out"}, WithTmp(t / "smalltmp"));
-        EXPECT_EQ(r.exitCode, 1);
-        EXPECT_EQ(r.LastLine(), "extracted 0, failed 0");
-        EXPECT_TRUE(Contains(r.err, "disk full")) << r.err;
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.LastLine(), "extracted 3, failed 0");
         EXPECT_TRUE(Names(t / "smalltmp").empty());
-        EXPECT_TRUE(Names(t / "out").empty());
+        EXPECT_EQ(Names(t / "out"), std::vector<std::string>{"site"});
     }
 }
 

@@ -149,13 +149,12 @@ TEST(TestCommand, ShowsProgressOnATerminal)
     EXPECT_NE(test.err.find("\nok: 25 files, 1 folders, 2500 bytes"), std::string::npos) << test.err;
 }
 
-TEST(TestCommand, AScratchFileThatCannotBeMadeIsNoDamage)
+TEST(TestCommand, NeedsNoTemporaryFolder)
 {
     TempTree t;
     WriteFile(t / "site.dat.gz", Gzip(PlainArchive(2, kSite, "helloxyz")));
     RunOptions nowhere;
     nowhere.environment = {"TMPDIR=" + t / "no-such-folder"};
     const RunResult test = RunTool({"test", t / "site.dat.gz"}, nowhere);
-    EXPECT_EQ(test.exitCode, 1);
-    EXPECT_EQ(test.LastLine(), "cannot test: cannot create a scratch file in the temporary folder") << test.err;
+    EXPECT_EQ(test.exitCode, 0) << test.err;
 }

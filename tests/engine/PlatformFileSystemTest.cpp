@@ -65,14 +65,12 @@ TEST_F(PlatformFileSystemTest, AScratchFileGoesWithItsLastHandleUnlessKept) {
     ASSERT_TRUE(MakeDir(Path("arch")));
     ASSERT_TRUE(WriteBytes(Path("arch/site.dat"), "old"));
     const std::string data(300000, 'd');
-    for (const std::string& folder : {Path("arch"), std::string()}) {
-        SCOPED_TRACE(folder.empty() ? "temporary folder" : "beside the archive");
+    {
         FileSystem::Scratch scratch;
-        ASSERT_TRUE(fs.CreateScratch(folder, scratch));
+        ASSERT_TRUE(fs.CreateScratch(Path("arch"), scratch));
         ASSERT_TRUE(fs.Write(scratch.handle, data.data(), data.size()));
         ASSERT_TRUE(fs.Close(scratch.handle));
         EXPECT_EQ(Snapshot(Path("arch")), (std::map<std::string, std::string>{{"site.dat", "old"}}));
-        EXPECT_TRUE(TempLeftovers().empty());
     }
 
     FileSystem::Scratch scratch;
@@ -81,15 +79,20 @@ TEST_F(PlatformFileSystemTest, AScratchFileGoesWithItsLastHandleUnlessKept) {
     ASSERT_TRUE(fs.KeepScratch(scratch, Path("arch/site.dat")));
     EXPECT_EQ(Snapshot(Path("arch")), (std::map<std::string, std::string>{{"site.dat", "new"}}));
 
-    // The expanded copy of an unpack is read back through the same handle.
-    ASSERT_TRUE(fs.CreateScratch("", scratch));
-    ASSERT_TRUE(fs.Write(scratch.handle, "expanded", 8));
-    ASSERT_TRUE(fs.Seek(scratch.handle, 0));
-    char back[8] = {};
-    EXPECT_EQ(fs.Read(scratch.handle, back, sizeof back), 8);
-    EXPECT_EQ(std::string(back, 8), "expanded");
-    fs.DiscardScratch(scratch);
-    EXPECT_TRUE(TempLeftovers().empty());
+    // Parked, it waits closed under a name of its folder, and is kept or
+    // discarded by that name.
+    ASSERT_TRUE(MakeDir(Path("stage")));
+    for (const bool keep : {false, true}) {
+        ASSERT_TRUE(fs.CreateScratch(Path("stage"), scratch));
+        ASSERT_TRUE(fs.Write(scratch.handle, "parked", 6));
+        ASSERT_TRUE(fs.ParkScratch(scratch));
+        EXPECT_EQ(scratch.handle, FileSystem::kNoHandle);
+        EXPECT_EQ(Snapshot(Path("stage")).size(), 1u);
+        if (keep) ASSERT_TRUE(fs.KeepScratch(scratch, Path("arch/site.dat")));
+        else fs.DiscardScratch(scratch);
+        EXPECT_TRUE(Snapshot(Path("stage")).empty());
+    }
+    EXPECT_EQ(ReadBytes(Path("arch/site.dat")), "parked");
 }
 
 #ifndef _WIN32
