@@ -1,6 +1,7 @@
 // The Windows torvan.exe ended with TerminateProcess in the middle of a job,
-// as closing Torvan.exe ends its worker: no scratch file may survive it,
-// and the old archive, or the old copy of an unpacked file, must be intact. Runs under Wine in the Windows builds.
+// as closing Torvan.exe ends its worker: no scratch file may survive it
+// outside an unpack's staging folder, and the old archive, or the old copy
+// of an unpacked file, must be intact. Runs under Wine in the Windows builds.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -39,9 +40,9 @@ protected:
     }
 
     // Starts torvan.exe with the private temporary folder and ends it the
-    // moment a scratch file in `watched` holds `bytes`; false when the job
-    // ended first.
-    bool KillWhenScratchHolds(const std::string& arguments, const std::string& watched, ULONGLONG bytes)
+    // moment `reached` says so; false when the job ended first.
+    template <typename Reached>
+    bool KillWhen(const std::string& arguments, Reached reached)
     {
         char tmp[MAX_PATH] = "", temp[MAX_PATH] = "";
         GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
@@ -62,9 +63,7 @@ protected:
         // written within the shortest wait.
         const DWORD start = GetTickCount();
         while (!killed && GetTickCount() - start < 120000) {
-            ULONGLONG largest = 0;
-            List(watched, &largest);
-            if (largest >= bytes) {
+            if (reached()) {
                 killed = TerminateProcess(process.hProcess, 9) != FALSE;
                 break;
             }
@@ -75,6 +74,36 @@ protected:
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
         return killed;
+    }
+
+    // Ends it the moment a scratch file in `watched` (or in an unpack's
+    // staging folder there) holds `bytes`.
+    bool KillWhenScratchHolds(const std::string& arguments, const std::string& watched, ULONGLONG bytes)
+    {
+        return KillWhen(arguments, [&] { return LargestScratch(watched) >= bytes; });
+    }
+
+    // Of the folder and of an unpack's staging folder in it.
+    static ULONGLONG LargestScratch(const std::string& folder)
+    {
+        ULONGLONG largest = 0;
+        for (const std::string& name : List(folder, &largest)) {
+            ULONGLONG staged = 0;
+            if (IsStaging(name)) List(folder + "\\" + name, &staged);
+            if (staged > largest) largest = staged;
+        }
+        return largest;
+    }
+
+    static bool IsStaging(const std::string& name) { return name.rfind(".torvan-staging-", 0) == 0; }
+
+    // What an unpack left in a folder besides its staging folders.
+    static std::vector<std::string> Outside(const std::string& folder)
+    {
+        std::vector<std::string> names;
+        for (const std::string& name : List(folder))
+            if (!IsStaging(name)) names.push_back(name);
+        return names;
     }
 
     // The system removes a dead process's files as it closes its handles,
@@ -104,52 +133,64 @@ TEST_F(KilledTool, PackLeavesNoScratchAndTheOldArchive)
     }
 }
 
-TEST_F(KilledTool, UnpackLeavesNoExpandedCopy)
+// Ended before its commit: the folder holds nothing of the archive, and
+// the next unpack into it leaves no staging folder.
+TEST_F(KilledTool, UnpackEndedBeforeItsCommitLeavesTheFolderAsItWas)
 {
     ASSERT_EQ(RunToEnd("pack -q \"" + root + "\\site\" -o \"" + root + "\\site.dat.gz\""), 0);
 
     const std::string arguments = "unpack \"" + root + "\\site.dat.gz\" -C \"" + root + "\\out\"";
-    EXPECT_TRUE(KillWhenScratchHolds(arguments, root + "\\tmp", 8ull << 20)) << "the unpack ended first";
-    EXPECT_TRUE(SettledList(root + "\\tmp", 0).empty());
-    EXPECT_TRUE(List(root + "\\out").empty());
+    for (ULONGLONG mark : {1ull, 512ull << 10}) {
+        SCOPED_TRACE(mark);
+        EXPECT_TRUE(KillWhenScratchHolds(arguments, root + "\\out", mark)) << "the unpack ended first";
+        EXPECT_TRUE(Outside(root + "\\out").empty());
+        EXPECT_TRUE(SettledList(root + "\\tmp", 0).empty());
+    }
+    ASSERT_EQ(RunToEnd(arguments), 0);
+    EXPECT_EQ(List(root + "\\out"), std::vector<std::string>{"site"});
 }
 
-// Over a working copy, ended while a file is half written, one file after
-// another: every file is whole, old or new, and no scratch name is left
-// beside them. The files are large, so that the end comes while the bytes
-// are being written, the long part of each file.
+// Over a working copy, ended while the files are staged and while they are
+// put in place: every file is whole, old or new, and no scratch name is
+// left beside them.
 TEST_F(KilledTool, UnpackOverAWorkingCopyLeavesEveryFileOldOrNew)
 {
-    const int kFiles = 3;
+    const int kFiles = 1500;
     std::mt19937 random(11);
     std::vector<std::string> fresh, old;
-    CreateDirectoryA((root + "\\big").c_str(), nullptr);
-    CreateDirectoryA((root + "\\out\\big").c_str(), nullptr);
-    auto file = [&](const std::string& top, int i) { return top + "\\big\\d" + std::to_string(i) + "\\f"; };
+    CreateDirectoryA((root + "\\many").c_str(), nullptr);
+    CreateDirectoryA((root + "\\out\\many").c_str(), nullptr);
+    auto file = [&](const std::string& top, int i) { return top + "\\many\\f" + std::to_string(i); };
     for (int i = 0; i < kFiles; ++i) {
-        std::string bytes(40 << 20, '\0');
+        std::string bytes(700, '\0');
         for (char& c : bytes) c = static_cast<char>(random());
         fresh.push_back(bytes);
         old.push_back(bytes.substr(1) + "o");
-        CreateDirectoryA((root + "\\big\\d" + std::to_string(i)).c_str(), nullptr);
-        CreateDirectoryA((root + "\\out\\big\\d" + std::to_string(i)).c_str(), nullptr);
         ASSERT_TRUE(Write(file(root, i), bytes));
     }
-    ASSERT_EQ(RunToEnd("pack -q --plain \"" + root + "\\big\" -o \"" + root + "\\big.dat\""), 0);
+    ASSERT_EQ(RunToEnd("pack -q --plain \"" + root + "\\many\" -o \"" + root + "\\many.dat\""), 0);
 
-    const std::string arguments = "unpack \"" + root + "\\big.dat\" -C \"" + root + "\\out\"";
-    for (int victim = 0; victim < kFiles; ++victim) {
-        SCOPED_TRACE("killed while writing d" + std::to_string(victim));
+    const std::string arguments = "unpack \"" + root + "\\many.dat\" -C \"" + root + "\\out\"";
+    bool duringCommit = false;
+    for (int attempt = 0; attempt < 6 && !duringCommit; ++attempt) {
         for (int i = 0; i < kFiles; ++i) ASSERT_TRUE(Write(file(root + "\\out", i), old[i]));
-        const std::string folder = root + "\\out\\big\\d" + std::to_string(victim);
-        EXPECT_TRUE(KillWhenScratchHolds(arguments, folder, 1)) << "the unpack ended first";
-        for (int i = 0; i < kFiles; ++i) {
-            const std::string dir = root + "\\out\\big\\d" + std::to_string(i);
-            EXPECT_EQ(SettledList(dir, 1), std::vector<std::string>{"f"});
-            const std::string now = Read(file(root + "\\out", i));
-            EXPECT_TRUE(now == fresh[i] || now == old[i]) << "d" << i << " is neither old nor new";
+        // First while staging, then at the moment the first file is in place.
+        if (attempt == 0) {
+            EXPECT_TRUE(KillWhenScratchHolds(arguments, root + "\\out", 1)) << "the unpack ended first";
+        } else {
+            KillWhen(arguments, [&] { return Read(file(root + "\\out", 0)) == fresh[0]; });
         }
+        int replaced = 0;
+        EXPECT_EQ(SettledList(root + "\\out\\many", kFiles).size(), static_cast<size_t>(kFiles));
+        for (int i = 0; i < kFiles; ++i) {
+            const std::string now = Read(file(root + "\\out", i));
+            EXPECT_TRUE(now == fresh[i] || now == old[i]) << "f" << i << " is neither old nor new";
+            replaced += now == fresh[i];
+        }
+        if (attempt == 0) EXPECT_EQ(replaced, 0);
+        duringCommit = replaced > 0 && replaced < kFiles;
     }
+    EXPECT_TRUE(duringCommit) << "the commit never was caught under way";
 }
 
 }  // namespace

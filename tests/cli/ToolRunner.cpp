@@ -137,7 +137,7 @@ RunResult RunTool(const std::vector<std::string>& args, const RunOptions& option
     return result;
 }
 
-int StartTool(const std::vector<std::string>& args, const std::string& logFile)
+int StartTool(const std::vector<std::string>& args, const std::string& logFile, int input)
 {
     std::fflush(nullptr);
     pid_t pid = fork();
@@ -145,6 +145,7 @@ int StartTool(const std::vector<std::string>& args, const std::string& logFile)
         int log = open(logFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         dup2(log, 1);
         dup2(log, 2);
+        if (input >= 0) dup2(input, 0);
         ExecTool(args, RunOptions{});
     }
     return pid;

@@ -29,7 +29,8 @@ std::string ToolPath();
 
 RunResult RunTool(const std::vector<std::string>& args, const RunOptions& options = {});
 
-// Starts the tool and returns its pid without waiting; for tests that kill it.
-int StartTool(const std::vector<std::string>& args, const std::string& logFile);
+// Starts the tool and returns its pid without waiting; for tests that kill
+// it. Its standard input is `input` where one is given.
+int StartTool(const std::vector<std::string>& args, const std::string& logFile, int input = -1);
 
 }  // namespace torvan::test

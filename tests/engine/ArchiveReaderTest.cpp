@@ -190,6 +190,26 @@ TEST_F(ArchiveReaderTest, AFileThatHoldsItsBytesAlreadyIsNotRewritten) {
 }
 #endif
 
+// A name that comes twice ends as its later entry, also when one of the
+// two holds what the file there holds already; on Windows "A.TXT." and
+// "a.txt" are such a name.
+TEST_F(ArchiveReaderTest, ANameThatComesTwiceEndsAsItsLaterEntry) {
+#ifdef _WIN32
+    const std::string again = "./s/A.TXT.";
+#else
+    const std::string again = "./s/a.txt";
+#endif
+    const std::string manifest = "./s|[dir]\n./s/a.txt|3\n" + again + "|3\n./s|[/dir]\n";
+    ASSERT_TRUE(MakeDir(Path("out/s")));
+    for (const auto& [payload, last] : {std::pair<std::string, std::string>{"oldnew", "new"}, {"newold", "old"}}) {
+        SCOPED_TRACE(payload);
+        ASSERT_TRUE(WriteBytes(Path("out/s/a.txt"), "old"));
+        ExpectCounts(UnpackBytes(PlainArchive(2, manifest, payload)), 2, 0);
+        EXPECT_EQ(Out().size(), 2u);   // the folder and one file
+        EXPECT_EQ(ReadBytes(Path("out/s/a.txt")), last);
+    }
+}
+
 TEST_F(ArchiveReaderTest, FilesThePayloadEndsBeforeAreZeroFilledAndFail) {
     const std::string manifest = "./s|[dir]\n./s/a|3\n./s/b|6\n./s/e|0\n./s/c|4\n./s|[/dir]\n";
     ExpectCounts(UnpackBytes(PlainArchive(4, manifest, "aaabb")), 2, 2);
