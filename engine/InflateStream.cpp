@@ -66,7 +66,8 @@ void InflateStream::End(InflateEnd ending) {
 void InflateStream::EndBadly(InflateEnd ending) {
     End(ending);
     if (!m_inflater || std::string(m_inflater->Name()) == "zlib" || !m_rewind || !m_rewind()) return;
-    m_zlibAgain = std::make_unique<InflateStream>(m_source, Inflater::Zlib);
+    // The source moves on: its state (a position, say) must not be copied.
+    m_zlibAgain = std::make_unique<InflateStream>(std::move(m_source), Inflater::Zlib);
     std::vector<char> skipped(std::min<long long>(m_delivered, 1048576) + 1);
     for (long long left = m_delivered; left > 0;) {
         const std::size_t want = static_cast<std::size_t>(std::min<long long>(left, skipped.size() - 1));
