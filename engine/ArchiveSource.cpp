@@ -1,8 +1,6 @@
 #include "ArchiveSource.h"
 
-#include <zlib.h>
-
-#include <cstring>
+#include <errno.h>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -12,35 +10,22 @@
 #endif
 
 #include "ArchiveFormat.h"
-#include "GzipFile.h"
+#include "InflateStream.h"
+#include "ReadAhead.h"
 
 namespace torvan {
 namespace {
 
-// Larger reads than zlib's default 8 KiB: a 1 GiB archive otherwise costs
-// over a hundred thousand read calls.
-constexpr unsigned kGzipReadBufferSize = 262144;
-
-// Reads until `size` bytes are in or the file ends; the count read, or -1.
-long long ReadUpTo(FileSystem& fs, FileSystem::Handle file, char* buffer, std::size_t size) {
-    std::size_t total = 0;
-    while (total < size) {
-        const long long got = fs.Read(file, buffer + total, size - total);
-        if (got < 0) return -1;
-        if (got == 0) break;
-        total += static_cast<std::size_t>(got);
+// Standard input, as it comes: a pipe hands out what it has.
+long long ReadStandardInput(char* buffer, std::size_t size) {
+    for (;;) {
+#ifdef _WIN32
+        const int got = _read(0, buffer, static_cast<unsigned>(size));
+#else
+        const ssize_t got = read(0, buffer, size);
+#endif
+        if (got >= 0 || errno != EINTR) return got;
     }
-    return static_cast<long long>(total);
-}
-
-bool StartsWithGzipMagic(const char* bytes, long long size) {
-    return size >= 2 && static_cast<unsigned char>(bytes[0]) == 0x1f &&
-           static_cast<unsigned char>(bytes[1]) == 0x8b;
-}
-
-// zlib's words for a trailer that does not match what was inflated.
-bool IsCheckMismatch(const char* message) {
-    return message && (std::strstr(message, "incorrect data check") || std::strstr(message, "incorrect length check"));
 }
 
 }  // namespace
@@ -51,11 +36,12 @@ ArchiveSource::ArchiveSource(const EngineContext& context, const std::string& ar
 
 ArchiveSource::~ArchiveSource() { Close(); }
 
+// A plain archive stays open until the source goes: where the system
+// tells no identities (Windows), its share modes are what keeps an entry
+// from replacing it.
 void ArchiveSource::Close() {
-    if (m_gz) gzclose(m_gz);
-    m_gz = nullptr;
-    m_direct.Close();
-    m_plain = FileSystem::kNoHandle;
+    m_input.reset();   // its thread is done with the file first
+    if (m_gzip) m_direct.Close();
 }
 
 long long ArchiveSource::PayloadStart() const {
@@ -69,91 +55,78 @@ bool ArchiveSource::Fail(ArchiveOutcome outcome, const std::string& why) {
     return false;
 }
 
+// Plain or gzip, file or pipe: one input, read forward on a thread of its
+// own while the entries are written, so that reading, inflating,
+// checksumming and writing overlap. A file can be read again from its
+// start, which lets zlib have the last word on damaged data whichever
+// inflater ran; a pipe cannot, so zlib reads it from the first byte.
 bool ArchiveSource::Open() {
+    ByteSource bytes;
+    std::function<bool()> rewind;
+    Inflater inflater = Inflater::Fastest;
     if (m_archive == kStandardInput) {
-        if (!OpenStandardInput()) return false;
-        return ReadPreamble();
+#ifdef _WIN32
+        _setmode(0, _O_BINARY);
+#endif
+        m_fromStandardInput = true;
+        bytes = ReadStandardInput;
+        inflater = Inflater::Zlib;
+    } else {
+        if (m_fs.KindOf(m_archive) != ItemKind::File) return Fail(ArchiveOutcome::Unread, "archive not found");
+        m_direct.Reset(m_fs.OpenShared(m_archive));
+        if (!m_direct.IsOpen()) return Fail(ArchiveOutcome::Unread, "cannot be opened: " + m_fs.LastErrorText());
+        FileSystem& fs = m_fs;
+        const FileSystem::Handle file = m_direct.Get();
+        bytes = [&fs, file](char* buffer, std::size_t size) { return fs.Read(file, buffer, size); };
+        rewind = [&fs, file] { return fs.Seek(file, 0); };
     }
-    if (m_fs.KindOf(m_archive) != ItemKind::File) return Fail(ArchiveOutcome::Unread, "archive not found");
-    m_direct.Reset(m_fs.OpenShared(m_archive));
-    if (!m_direct.IsOpen()) return Fail(ArchiveOutcome::Unread, "cannot be opened: " + m_fs.LastErrorText());
-    char magic[2] = {};
-    const long long sniffed = ReadUpTo(m_fs, m_direct.Get(), magic, sizeof magic);
-    if (sniffed < 0 || !m_fs.Seek(m_direct.Get(), 0)) return Fail(ArchiveOutcome::Unread, "cannot be read");
-    if (sniffed == 0) return Fail(ArchiveOutcome::NotAnArchive, "empty file, not an archive");
-
-    if (!StartsWithGzipMagic(magic, sniffed)) {
-        // Read where it lies: there is no checksum, and nothing to expand.
-        m_findings.outcome = ArchiveOutcome::Plain;
-        m_plain = m_direct.Get();
-        m_dataSize = m_fs.SizeOf(m_plain);
-        return ReadPreamble();
-    }
-    m_direct.Close();
-    m_gzip = true;
-    m_gz = OpenGzipFile(m_archive, "rb");
-    if (!m_gz) return Fail(ArchiveOutcome::Unread, "cannot be opened");
-    gzbuffer(m_gz, kGzipReadBufferSize);
-    // Until the stream's end says otherwise.
+    m_input = std::make_unique<ReadAhead>(std::make_unique<InflateStream>(bytes, inflater, rewind));
+    // Until the data's end says otherwise.
     m_findings.outcome = ArchiveOutcome::Verified;
     return ReadPreamble();
 }
 
-// A pipe cannot be sniffed and re-read, so zlib reads it either way: a
-// gzip stream is inflated, anything else passed through as it is.
-bool ArchiveSource::OpenStandardInput() {
-#ifdef _WIN32
-    _setmode(0, _O_BINARY);
-    const int input = _dup(0);
-#else
-    const int input = dup(0);
-#endif
-    if (input >= 0) m_gz = gzdopen(input, "rb");
-    if (!m_gz) return Fail(ArchiveOutcome::Unread, "cannot be read");
-    m_fromStandardInput = true;
-    gzbuffer(m_gz, kGzipReadBufferSize);
-    m_findings.outcome = ArchiveOutcome::Verified;
-    return true;
+long long ArchiveSource::Read(char* buffer, std::size_t size) {
+    if (m_ended || !m_input) return 0;
+    const long long got = m_input->Read(buffer, size);
+    if (m_position == 0) m_gzip = m_input->IsGzip();
+    if (got > 0) m_position += got;
+    if (got < static_cast<long long>(size)) End();
+    return got > 0 ? got : 0;
 }
 
-long long ArchiveSource::GzRead(char* buffer, std::size_t size) {
-    std::size_t total = 0;
-    while (total < size && !m_gzEnded) {
-        const std::size_t want = size - total < kCopyBufferSize ? size - total : kCopyBufferSize;
-        const int got = gzread(m_gz, buffer + total, static_cast<unsigned>(want));
-        if (got > 0) {
-            total += static_cast<std::size_t>(got);
-            continue;
-        }
-        // Only here does zlib tell a stream that ended before its trailer
-        // from one whose trailer it checked.
-        m_gzEnded = true;
-        int code = Z_OK;
-        const char* message = gzerror(m_gz, &code);
-        if (got < 0 && code == Z_ERRNO) {
-            Fail(ArchiveOutcome::Unread, "cannot be read");
-        } else if (got < 0) {
-            Fail(ArchiveOutcome::Corrupt, IsCheckMismatch(message) ? "checksum does not match" : "corrupt compressed data");
-        } else if (code == Z_BUF_ERROR) {
-            m_findings.outcome = ArchiveOutcome::CutShort;
-            m_context.Problem(m_shownAs, "compressed data ends before its checksum");
-        }
+// What the end of the data says about all of it.
+void ArchiveSource::End() {
+    m_ended = true;
+    m_dataSize = m_position;
+    switch (m_input->Ending()) {
+    case InflateEnd::Plain:
+        m_findings.outcome = ArchiveOutcome::Plain;
+        break;
+    case InflateEnd::CutShort:
+        m_findings.outcome = ArchiveOutcome::CutShort;
+        m_context.Problem(m_shownAs, "compressed data ends before its checksum");
+        break;
+    case InflateEnd::Corrupt:
+        Fail(ArchiveOutcome::Corrupt, "corrupt compressed data");
+        break;
+    case InflateEnd::CheckMismatch:
+        Fail(ArchiveOutcome::Corrupt, "checksum does not match");
+        break;
+    case InflateEnd::ReadError:
+        Fail(ArchiveOutcome::Unread, "cannot be read");
+        break;
+    case InflateEnd::NotYet:
+    case InflateEnd::Verified:
+        break;
     }
-    // Only the first read tells whether the input was gzip at all.
-    if (m_fromStandardInput && m_streamPosition == 0 && total > 0) {
-        m_gzip = !gzdirect(m_gz);
-        if (!m_gzip && m_findings.outcome == ArchiveOutcome::Verified) m_findings.outcome = ArchiveOutcome::Plain;
-    }
-    m_streamPosition += static_cast<long long>(total);
-    if (m_gzEnded) m_dataSize = m_streamPosition;
-    return static_cast<long long>(total);
 }
 
 bool ArchiveSource::ReadPreamble() {
     char preamble[kPreambleSize] = {};
     const long long got = ReadAt(0, preamble, sizeof preamble);
     if (!m_findings.Opened()) return false;   // a stream that broke at once
-    if (got < 0) return Fail(ArchiveOutcome::Unread, "cannot be read");
+    if (got == 0 && !m_fromStandardInput) return Fail(ArchiveOutcome::NotAnArchive, "empty file, not an archive");
     if (!ParsePreamble(preamble, m_fileCount, m_manifestLength))
         return Fail(ArchiveOutcome::NotAnArchive, m_gzip ? "not an archive (gzip data, but not of an archive)"
                                                        : "not an archive (it does not begin with the archive's two numbers)");
@@ -161,29 +134,25 @@ bool ArchiveSource::ReadPreamble() {
 }
 
 long long ArchiveSource::ReadAt(long long offset, char* buffer, std::size_t size) {
-    if (m_plain != FileSystem::kNoHandle) {
-        if (!m_fs.Seek(m_plain, offset)) return -1;
-        return ReadUpTo(m_fs, m_plain, buffer, size);
-    }
-    if (!m_gz || offset < m_streamPosition) return -1;
+    if (offset < m_position) return -1;
     char skipped[4096];
-    while (m_streamPosition < offset && !m_gzEnded) {
-        const long long gap = offset - m_streamPosition;
-        GzRead(skipped, gap < static_cast<long long>(sizeof skipped) ? static_cast<std::size_t>(gap) : sizeof skipped);
+    while (m_position < offset && !m_ended) {
+        const long long gap = offset - m_position;
+        Read(skipped, gap < static_cast<long long>(sizeof skipped) ? static_cast<std::size_t>(gap) : sizeof skipped);
     }
-    return m_streamPosition < offset ? 0 : GzRead(buffer, size);
+    return m_position < offset ? 0 : Read(buffer, size);
 }
 
 FileIdentity ArchiveSource::Identity() {
-    return m_plain != FileSystem::kNoHandle ? m_fs.IdentityOf(m_plain) : FileIdentity();
+    return m_direct.IsOpen() && !m_gzip ? m_fs.IdentityOf(m_direct.Get()) : FileIdentity();
 }
 
 void ArchiveSource::Finish(long long payloadEnd) {
-    if (m_gz && m_plain == FileSystem::kNoHandle && !m_gzEnded) {
+    if (!m_ended) {
         std::vector<char> rest(kCopyBufferSize);
-        while (!m_gzEnded) GzRead(rest.data(), rest.size());
+        while (!m_ended) Read(rest.data(), rest.size());
     }
-    if (payloadEnd < 0 || m_dataSize < 0 || !m_findings.Opened()) return;
+    if (payloadEnd < 0 || !m_findings.Opened()) return;
     if (m_dataSize > payloadEnd) {
         m_findings.trailingBytes = m_dataSize - payloadEnd;
         m_context.Problem(m_shownAs, "warning: " + std::to_string(m_findings.trailingBytes) +

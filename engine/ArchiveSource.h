@@ -5,14 +5,15 @@
 // problem is reported once, as met.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "ArchiveFindings.h"
 #include "EngineContext.h"
+#include "InflatedInput.h"
 #include "ScopedFile.h"
 
-struct gzFile_s;
 
 namespace torvan {
 
@@ -37,10 +38,11 @@ public:
     long long PayloadStart() const;
 
     // Up to `size` bytes of the plain archive from `offset`, fewer only
-    // where the data ends; -1 on a read error. A stream only goes forward.
+    // where the data ends; -1 for an offset already passed: the archive is
+    // read only forward, skipping what is not asked for.
     long long ReadAt(long long offset, char* buffer, std::size_t size);
 
-    // Bytes in the plain archive; -1 while a stream is not read to its end.
+    // Bytes in the plain archive; -1 until it is read to its end.
     long long DataSize() const { return m_dataSize; }
 
     // Which file the entries must never overwrite: the plain archive that
@@ -51,19 +53,18 @@ public:
     // is known, and names bytes after `payloadEnd` (where the manifest says
     // the payload ends; -1 when the manifest did not say).
     void Finish(long long payloadEnd);
-    // Lets go of the archive: an entry may name it, and on Windows an open
-    // file cannot be replaced.
+    // Lets go of a gzip archive: an entry may name it, and on Windows an
+    // open file cannot be replaced.
     void Close();
 
     ArchiveFindings& Findings() { return m_findings; }
 
 private:
     bool Fail(ArchiveOutcome outcome, const std::string& why);
-    // Reads the gzip stream on; at its end, what zlib says about the
-    // checksum decides the outcome.
-    long long GzRead(char* buffer, std::size_t size);
+    // Reads on; the first short read is the data's end.
+    long long Read(char* buffer, std::size_t size);
+    void End();
     bool ReadPreamble();
-    bool OpenStandardInput();
 
     const EngineContext& m_context;
     FileSystem& m_fs;
@@ -71,12 +72,11 @@ private:
     const std::string m_shownAs;   // the archive as messages name it
     bool m_fromStandardInput = false;
     ArchiveFindings m_findings;
-    ScopedHandle m_direct;    // the archive itself, while it is read directly
-    FileSystem::Handle m_plain = FileSystem::kNoHandle;   // where the plain bytes are
+    ScopedHandle m_direct;   // the archive file, while it is read
+    std::unique_ptr<InflatedInput> m_input;
     bool m_gzip = false;
-    gzFile_s* m_gz = nullptr;   // open while a gzip stream is read
-    bool m_gzEnded = false;
-    long long m_streamPosition = 0;
+    bool m_ended = false;
+    long long m_position = 0;   // plain bytes read so far
     long long m_dataSize = -1;
     int m_fileCount = 0;
     int m_manifestLength = 0;

@@ -7,10 +7,6 @@ namespace {
 // 255 characters on NTFS (counted here in bytes, which never undercounts).
 constexpr std::size_t kLongestName = 255;
 
-// Handles of this file system's own files, far below anything a real
-// back end hands out (file descriptors, Win32 handles, -1 for none).
-constexpr FileSystem::Handle kFirstSink = -1000000;
-
 bool IsSeparatorIn(char c, const PathStyle& style) {
     return c == style.separator || (style.windows && (c == '\\' || c == '/'));
 }
@@ -140,9 +136,7 @@ bool DryRunFileSystem::PlaceFile(const std::string& path) {
 }
 
 FileSystem::Handle DryRunFileSystem::NewSink() {
-    const Handle sink = m_nextSink--;
-    m_sinks.insert(sink);
-    return sink;
+    return m_nextSink--;
 }
 
 bool DryRunFileSystem::ListFolder(const std::string& folder, std::vector<FolderItem>& items) {
@@ -184,9 +178,7 @@ long long DryRunFileSystem::SizeOf(Handle file) {
 }
 
 bool DryRunFileSystem::Close(Handle file) {
-    if (!IsSink(file)) return m_inner.Close(file);
-    m_sinks.erase(file);
-    return true;
+    return IsSink(file) || m_inner.Close(file);
 }
 
 FileIdentity DryRunFileSystem::IdentityOf(Handle file) {

@@ -70,14 +70,18 @@ private:
     // Notes a file at `path`, as creating or replacing one would.
     bool PlaceFile(const std::string& path);
     Handle NewSink();
-    bool IsSink(Handle file) const { return m_sinks.count(file) != 0; }
+    // Decided by its number alone: the archive may be read on another
+    // thread while sinks come and go.
+    static bool IsSink(Handle file) { return file <= kFirstSink; }
+    // Handles of this file system's own files, far below anything a real
+    // back end hands out (file descriptors, Win32 handles, -1 for none).
+    static constexpr Handle kFirstSink = -1000000;
 
     std::string m_root;
     bool m_overReal = false;
     std::string m_lastError;   // why this layer last refused, until the next call that may
     std::map<std::string, ItemKind> m_items;   // key -> File or Folder
     std::set<std::string> m_reused;            // keys of real folders an unpack would use
-    std::set<Handle> m_sinks;                  // handles of files that take bytes and keep none
     Handle m_nextSink;
     int m_foldersMade = 0;
     long long m_bytesWritten = 0;

@@ -288,8 +288,8 @@ TEST(Faults, KilledBeforeTheCommitLeavesTheDestinationAsItWas)
 {
     const int kFiles = 300;
     TempTree t;
-    MakeNoiseTree(t / "site", kFiles, 16 << 10);
-    MakeNoiseTree(t / "out/site", kFiles, 16 << 10, 99);
+    MakeNoiseTree(t / "site", kFiles, 64 << 10);
+    MakeNoiseTree(t / "out/site", kFiles, 64 << 10, 99);
     ASSERT_EQ(RunTool({"pack", t / "site", "-o", t / "site.dat.gz"}).exitCode, 0);
     const std::string archive = ReadFile(t / "site.dat.gz");
     const Destination before = Look(t / "out");
@@ -302,14 +302,15 @@ TEST(Faults, KilledBeforeTheCommitLeavesTheDestinationAsItWas)
     const std::size_t held = archive.size() - 8;
     ASSERT_EQ(write(pipeEnds[1], archive.data(), held), static_cast<ssize_t>(held));
     // Every file staged but the last few, whose bytes may wait in the
-    // reader's input buffer for the rest: the ones kept open, and the named.
+    // reader's buffers (a megabyte or two) for the rest: the ones kept
+    // open, and the named.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     bool staged = false;
     while (!staged && std::chrono::steady_clock::now() < deadline) {
         const Destination now = Look(t / "out");
         int named = 0;
         for (const std::string& folder : now.staging) named += static_cast<int>(Names(t / "out/" + folder).size());
-        staged = HeldIn(pid, t / "out") + named >= kFiles - 32 && named > 0;
+        staged = HeldIn(pid, t / "out") + named >= kFiles - 40 && named > 0;
         if (!staged) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     kill(pid, SIGKILL);
