@@ -25,7 +25,7 @@ bool EntryLanding::File(const std::string& archiveName, std::string& path, std::
     if (!LocalPath(archiveName, local, path, &key)) return false;
     // A plain archive is read where it lies, possibly inside the
     // destination: replacing it would take it from the user.
-    if (m_archive.SameAs(m_fs.IdentityOf(path)))
+    if (m_archive.known && m_archive.SameAs(m_fs.IdentityOf(path)))
         return Refuse(archiveName, "refused: would overwrite the archive being unpacked");
     return true;
 }

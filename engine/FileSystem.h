@@ -104,7 +104,8 @@ public:
     // the system keeps about an existing target (owner and permissions, or
     // hidden and system attributes). False, with the scratch file as it
     // was, where the target could not be written today: a read-only file,
-    // a folder in the way, a folder that does not exist.
+    // a folder in the way (a folder that does not exist may show only when
+    // the file is kept).
     virtual bool ReadyReplacement(const std::string& target, Scratch& scratch) = 0;
     // Closes a written scratch file, which then waits under a name in its
     // folder: open handles are few, staged files may be many. False (and

@@ -267,7 +267,8 @@ public:
         // The file used to be opened for writing where it lay: one this
         // user may not write was never replaced, and is not now.
         if (replaces && faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) return false;
-        if (!replaces && faccessat(AT_FDCWD, FolderOf(target).c_str(), W_OK, AT_EACCESS) != 0) return false;
+        // A new name needs a folder that exists and may be written: keeping
+        // the file finds that out, and says why it could not.
         scratch.replaces = replaces;
         if (replaces && S_ISREG(old.st_mode)) TakeOverOwnerAndMode(scratch, old);
         return true;
