@@ -90,8 +90,8 @@ measure() {  # kind (empty, unchanged, changed), data folder, where (tmpfs, disk
     old="$(old_versions "$data")"
     expected=$((total - $(find "$old" -type f | wc -l)))
   fi
-  echo "== $name, $kind, $where ($(load_average))" >&2
-  local run tool secs kib kept before
+  echo "== $name, $kind, $where (load average $(load_average))" >&2
+  local begun=$SECONDS run tool secs kib kept before
   for run in $(seq 1 "$RUNS"); do
     for tool in $(turns "$run" torvan tar); do
       case $kind in
@@ -115,6 +115,7 @@ measure() {  # kind (empty, unchanged, changed), data folder, where (tmpfs, disk
     done
   done
   rm -rf "$dest"
+  echo "   took $((SECONDS - begun)) s" >&2
   grep -q "^$name	" "$sets" ||
     printf '%s\t%s\t%s\t%s\n' "$name" "$total" "$(find "$data" -type f -printf '%s\n' | awk '{n += $1} END {print n}')" "$(manifest_bytes "$ours")" >> "$sets"
 }
