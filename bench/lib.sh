@@ -1,6 +1,6 @@
-# Sourced by the unpack benchmarks: data sets, cached archives, one timed
-# run, medians. Every figure they print comes through these, so the native
-# and the Wine numbers are taken the same way.
+# Sourced by the unpack benchmarks: data sets, cached archives, scratch
+# destinations, one timed run, turns. Both take every figure through these,
+# so the native and the Wine numbers are measured alike.
 
 BENCH_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 SCRATCH="${BENCH_DIR:-/tmp/torvan-bench}"

@@ -185,8 +185,8 @@ for case in order:
     rss_text = "%.1f MiB" % (rss[case] / 1024)
     if rss[case] * 1024 > bound:
         rss_text, missed = rss_text + " (over)", missed + 1
-    print("| %s (%s files, %.0f MiB), %s | %s | %.2f | %.2f | %.2f%s | %s | %s | %s | %.1f MiB |" % (
-        name.split("-")[0], f"{files:,}", size / 2**20, INTO[kind], where, ours, theirs, ratio, note,
+    print("| %s (%s, %.0f MiB), %s | %s | %.2f | %.2f | %.2f%s | %s | %s | %s | %.1f MiB |" % (
+        name.split("-")[0], "1 file" if files == 1 else f"{files:,} files", size / 2**20, INTO[kind], where, ours, theirs, ratio, note,
         "≤ %.2f" % TARGET[kind] if judged else "-", kept_text, rss_text, bound / 2**20))
 if missed:
     print()
