@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the unpack benchmarks: data sets, cached archives, scratch
 # destinations, one timed run, turns. Both take every figure through these,
 # so the native and the Wine numbers are measured alike.

@@ -15,6 +15,7 @@
 # destination is made and removed again, SITE_FILES (6000), SITE_MB (120), LOG_MB (300),
 # SETS ("site log big"), WHERE ("tmpfs disk").
 set -euo pipefail
+# shellcheck source=bench/lib.sh
 source "$(dirname "$0")/lib.sh"
 TORVAN="$(realpath "${TORVAN:-$BENCH_ROOT/build/cli/torvan}")"
 SITE_FILES="${SITE_FILES:-6000}"
