@@ -6,9 +6,15 @@ web    about 5,000 files, about 200 MB: pages, style sheets and scripts (text
        which do not compress), and three large files of tens of MB.
 small  20,000 files of 1 to 4 KB in 200 folders.
 big    one file of 1 GiB of generated text.
+site:FILES:MB   a site like web, FILES files of MB megabytes in all
+       (data/site-FILES-MB), for the unpack benchmarks.
+log:MB one access log of MB megabytes (data/log-MB).
 
-Everything is derived from a fixed seed, so every run measures the same
-bytes. A set that is already complete is left alone.
+usage: make_datasets.py SCRATCH [SET...]   (default: web small big)
+
+Prints the folder of each set asked for, one a line. Everything is derived
+from a fixed seed, so every run measures the same bytes. A set that is
+already complete is left alone.
 """
 import os
 import random
@@ -87,19 +93,83 @@ def make_big(root, rng, pool):
             f.write(text_slice(rng, pool, block))
 
 
+def make_site(files, megabytes):
+    # Sizes are spread evenly around the mean, so the total comes out near
+    # the size asked for; two files in five are binary, as on real sites.
+    def make(root, rng, pool):
+        mean = (megabytes << 20) // files
+        sections = ["news", "products", "about", "docs", "blog", "static/css",
+                    "static/js", "static/img", "static/fonts", "downloads"]
+        for i in range(files):
+            folder = os.path.join(root, rng.choice(sections), "p%02d" % rng.randrange(40))
+            size = rng.randint(mean // 10, mean * 19 // 10)
+            if rng.random() < 0.6:
+                name = "page%05d.%s" % (i, rng.choice(["html", "css", "js", "php"]))
+                data = text_slice(rng, pool, size)
+            else:
+                name = "img%05d.%s" % (i, rng.choice(["jpg", "png", "gif", "woff2"]))
+                data = rng.randbytes(size)
+            write(os.path.join(folder, name), data)
+    return make
+
+
+def log_pool(rng, size):
+    paths = ["/news/p%02d/page%05d.html" % (rng.randrange(40), rng.randrange(6000)) for _ in range(3000)]
+    agents = ["Mozilla/5.0 (Windows NT 10.0; Win64; x64) Chrome/%d.0" % v for v in range(100, 130)] + \
+             ["curl/7.%d.0" % v for v in range(60, 90)] + ["Googlebot/2.1", "Baiduspider/2.0"]
+    out = []
+    length = 0
+    second = 0
+    while length < size:
+        second += rng.randrange(3)
+        line = '%d.%d.%d.%d - - [09/Dec/2026:%02d:%02d:%02d +0800] "%s %s HTTP/1.1" %d %d "-" "%s"\n' % (
+            rng.randrange(1, 224), rng.randrange(256), rng.randrange(256), rng.randrange(1, 255),
+            second // 3600 % 24, second // 60 % 60, second % 60, rng.choice(["GET"] * 9 + ["POST"]),
+            rng.choice(paths), rng.choice([200] * 20 + [304, 404, 500]), rng.randrange(100, 60000),
+            rng.choice(agents))
+        out.append(line)
+        length += len(line)
+    return "".join(out).encode()
+
+
+def make_log(megabytes):
+    def make(root, rng, pool):
+        lines = log_pool(rng, 8 << 20)
+        os.makedirs(root, exist_ok=True)
+        with open(os.path.join(root, "access.log"), "wb") as f:
+            for _ in range(megabytes):
+                f.write(text_slice(rng, lines, 1 << 20))
+    return make
+
+
+def data_set(spec):
+    """The folder name and the maker of one SET argument."""
+    fixed = {"web": make_web, "small": make_small, "big": make_big}
+    kind, *sizes = spec.split(":")
+    if kind in fixed and not sizes:
+        return kind, fixed[kind]
+    if kind == "site" and len(sizes) == 2:
+        return "site-%d-%d" % tuple(map(int, sizes)), make_site(*map(int, sizes))
+    if kind == "log" and len(sizes) == 1:
+        return "log-%d" % int(sizes[0]), make_log(int(sizes[0]))
+    sys.exit("make_datasets: unknown set '%s'" % spec)
+
+
 def main():
     scratch = sys.argv[1]
+    specs = sys.argv[2:] or ["web", "small", "big"]
     rng = random.Random(SEED)
     pool = text_pool(rng, 8 << 20)
-    for name, make in (("web", make_web), ("small", make_small), ("big", make_big)):
+    for spec in specs:
+        name, make = data_set(spec)
         root = os.path.join(scratch, "data", name)
         stamp = os.path.join(scratch, "data", name + ".done")
-        if os.path.exists(stamp):
-            continue
-        print("generating data set '%s' in %s" % (name, root), flush=True)
-        os.system("rm -rf '%s'" % root)
-        make(root, random.Random(SEED + len(name)), pool)
-        open(stamp, "w").close()
+        if not os.path.exists(stamp):
+            print("generating data set '%s' in %s" % (name, root), file=sys.stderr, flush=True)
+            os.system("rm -rf '%s'" % root)
+            make(root, random.Random(SEED + len(name)), pool)
+            open(stamp, "w").close()
+        print(root)
 
 
 if __name__ == "__main__":

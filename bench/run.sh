@@ -24,7 +24,7 @@ fi
 [ -x "$TORVAN" ] || { echo "bench: no torvan binary at $TORVAN" >&2; exit 1; }
 
 mkdir -p "$SCRATCH"
-python3 "$ROOT/bench/make_datasets.py" "$SCRATCH"
+python3 "$ROOT/bench/make_datasets.py" "$SCRATCH" >/dev/null
 
 work="$SCRATCH/work"
 mkdir -p "$work"
