@@ -90,7 +90,7 @@ UnpackResult Unpack(const std::string& archive, const std::string& destination,
             // A name that comes again ends as its later entry: that one is
             // staged whatever the old file holds.
             const bool first = keysSeen.insert(std::hash<std::string>()(key)).second;
-            staged[i] = writer.Write(path, start, entry.size, first);
+            staged[i] = writer.Write(path, start, entry.size, first && landing.FolderExists());
         }
         if (options.fileDone) options.fileDone(++streamed, total);
         // The bar moves as the bytes come in, at every tenth file that is

@@ -228,7 +228,7 @@ bool DryRunFileSystem::RemoveFolder(const std::string& path) {
     return true;
 }
 
-bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch) {
+bool DryRunFileSystem::CreateScratch(const std::string& folder, Scratch& scratch, bool) {
     std::string key;
     m_lastError.clear();
     scratch = Scratch();

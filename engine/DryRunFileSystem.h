@@ -44,7 +44,7 @@ public:
     bool MakeFolder(const std::string& path) override;
     bool MakePrivateFolder(const std::string& path) override;
     bool RemoveFolder(const std::string& path) override;
-    bool CreateScratch(const std::string& folder, Scratch& scratch) override;
+    bool CreateScratch(const std::string& folder, Scratch& scratch, bool named = false) override;
     bool ReadyReplacement(const std::string& target, Scratch& scratch) override;
     bool ParkScratch(Scratch& scratch) override;
     bool KeepScratch(Scratch& scratch, const std::string& target) override;

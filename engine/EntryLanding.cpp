@@ -63,9 +63,10 @@ bool EntryLanding::LocalPath(const std::string& archiveName, const std::string& 
             if (m_fs.IsLink(partial)) return Refuse(archiveName, "refused: would write through a symbolic link");
         }
         m_checkedFolder = folder;
+        m_checkedFolderExists = m_fs.KindOf(folder) == ItemKind::Folder;
     }
     path = JoinPath(folder, components.back(), style);
-    if (m_fs.IsLink(path)) return Refuse(archiveName, "refused: would write through a symbolic link");
+    if (m_checkedFolderExists && m_fs.IsLink(path)) return Refuse(archiveName, "refused: would write through a symbolic link");
     if (key) {
         key->clear();
         for (const std::string& component : components) *key += NameKey(component, style) + '/';

@@ -33,6 +33,9 @@ public:
     // The path of a file entry, and the key under which this platform
     // tells it from other files; false when it is refused.
     bool File(const std::string& archiveName, std::string& path, std::string& key);
+    // Whether the folder of the last path found is there: where it is not,
+    // nothing is there under that path either.
+    bool FolderExists() const { return m_checkedFolderExists; }
 
 private:
     bool ToLocal(const std::string& archiveName, std::string& local);
@@ -46,6 +49,7 @@ private:
     const NameCodec* m_names = &m_context.Names();
     bool m_quiet = false;
     std::string m_checkedFolder;   // its whole chain holds no link
+    bool m_checkedFolderExists = false;
 };
 
 }  // namespace torvan

@@ -97,8 +97,10 @@ public:
     // A new, empty file in `folder`, open for reading and writing, that is
     // to become a file on that folder's device (KeepScratch). The system
     // removes it should the process end while it is still open and not
-    // kept: a killed job leaves nothing behind but parked files.
-    virtual bool CreateScratch(const std::string& folder, Scratch& scratch) = 0;
+    // kept: a killed job leaves nothing behind but parked files. `named`:
+    // it is to be parked, and so gets its name in the folder at once,
+    // which costs less than giving it one later.
+    virtual bool CreateScratch(const std::string& folder, Scratch& scratch, bool named = false) = 0;
     // Readies a scratch file to take the place of `target`, so that the
     // file under that name is always whole, old or new. It takes over what
     // the system keeps about an existing target (owner and permissions, or
@@ -160,8 +162,8 @@ public:
     bool MakeFolder(const std::string& path) override { return m_inner.MakeFolder(path); }
     bool MakePrivateFolder(const std::string& path) override { return m_inner.MakePrivateFolder(path); }
     bool RemoveFolder(const std::string& path) override { return m_inner.RemoveFolder(path); }
-    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
-        return m_inner.CreateScratch(folder, scratch);
+    bool CreateScratch(const std::string& folder, Scratch& scratch, bool named = false) override {
+        return m_inner.CreateScratch(folder, scratch, named);
     }
     bool ReadyReplacement(const std::string& target, Scratch& scratch) override {
         return m_inner.ReadyReplacement(target, scratch);

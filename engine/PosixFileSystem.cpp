@@ -37,7 +37,8 @@ FileIdentity IdentityOfStat(const struct stat& st) {
 // Names of the form TVNxxxxxx in the folder, a new one at every call.
 std::string ScratchName(const std::string& folder) {
     static std::atomic<unsigned> serial{0};
-    unsigned long long seed = static_cast<unsigned long long>(getpid()) * 1000003u +
+    static const pid_t pid = getpid();   // a call each time, where thousands of files are staged
+    unsigned long long seed = static_cast<unsigned long long>(pid) * 1000003u +
                               static_cast<unsigned long long>(time(nullptr)) * 7919u + serial++;
     std::string name = "TVN";
     for (int i = 0; i < 6; ++i) {
@@ -239,10 +240,10 @@ public:
     // file it becomes. Unnamed where the file system allows, so that a
     // killed process leaves nothing; its name comes only when it is kept
     // or parked.
-    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
+    bool CreateScratch(const std::string& folder, Scratch& scratch, bool named = false) override {
         scratch = Scratch();
         scratch.folder = folder;
-        if (CanLinkUnnamedFiles()) {
+        if (!named && CanLinkUnnamedFiles()) {
             const int fd = open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 scratch.handle = fd;

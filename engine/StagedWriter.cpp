@@ -35,8 +35,8 @@ StagedEntry StagedWriter::Write(const std::string& path, long long start, long l
     ScopedHandle old(m_fs, FileSystem::kNoHandle);
     long long same = 0;
     std::size_t pending = 0;
-    if (mayBeUnchanged && m_fs.KindOf(path) == ItemKind::File) {
-        old.Reset(m_fs.OpenShared(path));
+    if (mayBeUnchanged) {
+        old.Reset(m_fs.OpenShared(path));   // nothing but a regular file opens
         if (old.IsOpen() && m_fs.SizeOf(old.Get()) == size && Matches(old.Get(), start, size, same, pending)) {
             entry.state = StagedEntry::State::Unchanged;
             return entry;
@@ -44,7 +44,7 @@ StagedEntry StagedWriter::Write(const std::string& path, long long start, long l
     }
 
     FileSystem::Scratch scratch;
-    if (m_folder.empty() || !m_fs.CreateScratch(m_folder, scratch)) {
+    if (m_folder.empty() || !m_fs.CreateScratch(m_folder, scratch, m_open >= kOpenStagedFiles)) {
         entry.state = StagedEntry::State::Failed;
         entry.why = "cannot be created: " + (m_folder.empty() ? std::string("the destination cannot be written") : m_fs.LastErrorText());
         // Its bytes still stream by; the next entry's start says where.

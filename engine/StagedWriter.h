@@ -34,7 +34,8 @@ public:
 
     // The entry of `size` bytes at `start` of the payload, meant for
     // `path`. With `mayBeUnchanged` false (its name came earlier in the
-    // archive) it is staged whatever the old file holds.
+    // archive, or nothing is there) it is staged without a look at the
+    // old file.
     StagedEntry Write(const std::string& path, long long start, long long size, bool mayBeUnchanged);
 
     FileSystem::Scratch& Scratch(int index) { return m_staged[static_cast<std::size_t>(index)]; }

@@ -41,7 +41,10 @@ void UnpackCommit::File(const ArchiveEntry& entry, const std::string& shown, con
 bool UnpackCommit::Place(const ArchiveEntry& entry, const StagedEntry& staged) {
     std::string path, key;
     if (!m_landing.File(entry.name, path, key)) return false;
-    const bool exists = m_fs.KindOf(path) != ItemKind::Missing;
+    // Asked only where an answer matters: a re-deploy leaves most files
+    // as they are, and every question is a call.
+    const bool exists = (m_unverified || staged.missing > 0 || staged.state == StagedEntry::State::Staged) &&
+                        m_landing.FolderExists() && m_fs.KindOf(path) != ItemKind::Missing;
     // Bytes that never verified must not take a good file's place.
     if (m_unverified && exists)
         return Fail(entry.name, "the existing file was kept, because the archive's checksum could not be checked");
@@ -61,7 +64,7 @@ bool UnpackCommit::Place(const ArchiveEntry& entry, const StagedEntry& staged) {
         break;
     }
     FileSystem::Scratch& scratch = m_writer.Scratch(staged.scratch);
-    if (!m_fs.ReadyReplacement(path, scratch) || !m_fs.KeepScratch(scratch, path)) {
+    if ((exists && !m_fs.ReadyReplacement(path, scratch)) || !m_fs.KeepScratch(scratch, path)) {
         const std::string why = m_fs.LastErrorText();
         m_fs.DiscardScratch(scratch);
         return Fail(entry.name, "cannot be created: " + why);

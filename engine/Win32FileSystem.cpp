@@ -252,7 +252,8 @@ public:
 
     bool RemoveFolder(const std::string& path) override { return RemoveDirectoryW(ApiPath(path).c_str()) != FALSE; }
 
-    bool CreateScratch(const std::string& folder, Scratch& scratch) override {
+    // Named either way: its deletion is what is pending until it is kept.
+    bool CreateScratch(const std::string& folder, Scratch& scratch, bool = false) override {
         scratch = Scratch();
         scratch.folder = folder;
         return CreateBeside(folder, Style(), FILE_ATTRIBUTE_NORMAL, scratch);
