@@ -11,8 +11,7 @@ namespace torvan::cli {
 // Runs the very unpack that `unpack` would, into an empty folder that
 // exists only in memory, or into -C DEST as it stands, through a layer
 // that keeps every change in memory: every problem it meets is reported as
-// it would be, and nothing is written but the usual scratch copy of a gzip
-// archive.
+// it would be, and nothing is written.
 int RunTest(const Request& request)
 {
     Console console(request.quiet);

@@ -109,6 +109,9 @@ public:
     // a folder in the way (a folder that does not exist may show only when
     // the file is kept).
     virtual bool ReadyReplacement(const std::string& target, Scratch& scratch) = 0;
+    // How many scratch files may stay open at once before the rest are
+    // parked: well below what the system lets a process hold.
+    virtual int OpenScratchLimit() const = 0;
     // Closes a written scratch file, which then waits under a name in its
     // folder: open handles are few, staged files may be many. False (and
     // the file gone) when it cannot be given a name.
@@ -168,6 +171,7 @@ public:
     bool ReadyReplacement(const std::string& target, Scratch& scratch) override {
         return m_inner.ReadyReplacement(target, scratch);
     }
+    int OpenScratchLimit() const override { return m_inner.OpenScratchLimit(); }
     bool ParkScratch(Scratch& scratch) override { return m_inner.ParkScratch(scratch); }
     bool KeepScratch(Scratch& scratch, const std::string& target) override {
         return m_inner.KeepScratch(scratch, target);

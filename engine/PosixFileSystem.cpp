@@ -275,6 +275,9 @@ public:
         return true;
     }
 
+    // A process may hold 1,024 descriptors by default.
+    int OpenScratchLimit() const override { return 256; }
+
     bool ParkScratch(Scratch& scratch) override {
         const int fd = static_cast<int>(scratch.handle);
         bool parked = !scratch.path.empty() || LinkUnnamed(fd, scratch.folder, scratch.path);

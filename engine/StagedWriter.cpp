@@ -8,10 +8,10 @@
 namespace torvan {
 namespace {
 
-// Staged files that stay open, and so unnamed where the system allows:
-// far below the usual limit of 1,024 handles a process may hold. Beyond
-// it they are closed and wait under a name in the staging folder.
-constexpr int kOpenStagedFiles = 256;
+// Staged files go into folders of this many in the staging folder: on
+// Windows every new name is looked for in its whole folder first, and a
+// folder of thousands makes each creation slower than the last.
+constexpr int kFilesPerFolder = 128;
 
 }  // namespace
 
@@ -44,7 +44,7 @@ StagedEntry StagedWriter::Write(const std::string& path, long long start, long l
     }
 
     FileSystem::Scratch scratch;
-    if (m_folder.empty() || !m_fs.CreateScratch(m_folder, scratch, m_open >= kOpenStagedFiles)) {
+    if (!NextFolder() || !m_fs.CreateScratch(m_group, scratch, m_open >= m_fs.OpenScratchLimit())) {
         entry.state = StagedEntry::State::Failed;
         entry.why = "cannot be created: " + (m_folder.empty() ? std::string("the destination cannot be written") : m_fs.LastErrorText());
         // Its bytes still stream by; the next entry's start says where.
@@ -68,8 +68,18 @@ StagedEntry StagedWriter::Write(const std::string& path, long long start, long l
     return entry;
 }
 
+bool StagedWriter::NextFolder() {
+    if (m_folder.empty()) return false;
+    if (m_staged.size() % kFilesPerFolder == 0) {
+        const std::string group = JoinPath(m_folder, std::to_string(m_staged.size() / kFilesPerFolder), m_fs.Style());
+        if (!m_fs.MakePrivateFolder(group)) return false;
+        m_group = group;
+    }
+    return true;
+}
+
 bool StagedWriter::KeepWithinBudget(FileSystem::Scratch& scratch) {
-    if (m_open < kOpenStagedFiles) {
+    if (m_open < m_fs.OpenScratchLimit()) {
         ++m_open;
         return true;
     }

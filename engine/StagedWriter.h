@@ -46,14 +46,19 @@ private:
     bool Matches(FileSystem::Handle old, long long start, long long size, long long& same, std::size_t& pending);
     bool CopyFromOld(FileSystem::Handle old, long long count, FileSystem::Handle out);
     bool CopyPayload(long long start, long long size, FileSystem::Handle out, long long& missing);
-    // Closes staged files beyond the handle budget; they wait named.
+    // Staged files stay open, and so unnamed where the system allows, up
+    // to the file system's limit; beyond it they are closed and wait under
+    // a name in the staging folder.
     bool KeepWithinBudget(FileSystem::Scratch& scratch);
+    // Where the next file is staged: a new folder every so many files.
+    bool NextFolder();
 
     FileSystem& m_fs;
     ArchiveSource& m_source;
     const std::string& m_folder;
     std::vector<char> m_buffer;
     std::vector<char> m_oldBuffer;   // the old file's bytes, for the comparison
+    std::string m_group;   // the staging folder's folder for the next files
     std::vector<FileSystem::Scratch> m_staged;
     int m_open = 0;   // staged files still open
 };

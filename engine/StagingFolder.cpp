@@ -24,7 +24,7 @@ bool StagingFolder::Make(std::string& why) {
 
 void StagingFolder::Remove() {
     if (m_path.empty()) return;
-    Empty(m_path);
+    Empty(m_path, true);
     m_fs.RemoveFolder(m_path);
     m_path.clear();
 }
@@ -43,17 +43,24 @@ void StagingFolder::Sweep() {
         if (end == digits || (*end != '\0' && *end != '-') || ProcessMayBeRunning(number)) continue;
         const std::string path = JoinPath(m_destination, item.name, m_fs.Style());
         if (m_fs.IsLink(path)) continue;
-        Empty(path);
+        Empty(path, true);
         m_fs.RemoveFolder(path);
     }
 }
 
-// Only files are ever staged there.
-void StagingFolder::Empty(const std::string& folder) {
+// Files are staged there in folders of their own, and nothing else is.
+void StagingFolder::Empty(const std::string& folder, bool groups) {
     std::vector<FolderItem> items;
     if (!m_fs.ListFolder(folder, items)) return;
-    for (const FolderItem& item : items)
-        if (item.kind == ItemKind::File) m_fs.Delete(JoinPath(folder, item.name, m_fs.Style()));
+    for (const FolderItem& item : items) {
+        const std::string path = JoinPath(folder, item.name, m_fs.Style());
+        if (item.kind == ItemKind::File) {
+            m_fs.Delete(path);
+        } else if (item.kind == ItemKind::Folder && groups) {
+            Empty(path, false);
+            m_fs.RemoveFolder(path);
+        }
+    }
 }
 
 }  // namespace torvan

@@ -30,7 +30,8 @@ public:
 
 private:
     void Sweep();
-    void Empty(const std::string& folder);
+    // Removes the files, and with `groups` the folders of files, in it.
+    void Empty(const std::string& folder, bool groups);
 
     FileSystem& m_fs;
     const std::string& m_destination;

@@ -285,6 +285,10 @@ public:
         return true;
     }
 
+    // Handles are plentiful on Windows, and a parked file is later moved by
+    // name, which costs more than a rename through its open handle.
+    int OpenScratchLimit() const override { return 8192; }
+
     // Its deletion is called off first: closed, it must stay.
     bool ParkScratch(Scratch& scratch) override {
         HANDLE file = AsHandle(scratch.handle);
