@@ -83,14 +83,18 @@ protected:
         return KillWhen(arguments, [&] { return LargestScratch(watched) >= bytes; });
     }
 
-    // Of the folder and of an unpack's staging folder in it.
+    // Of the folder and of an unpack's staging folder in it, whose files
+    // lie in folders of their own.
     static ULONGLONG LargestScratch(const std::string& folder)
     {
         ULONGLONG largest = 0;
         for (const std::string& name : List(folder, &largest)) {
-            ULONGLONG staged = 0;
-            if (IsStaging(name)) List(folder + "\\" + name, &staged);
-            if (staged > largest) largest = staged;
+            if (!IsStaging(name)) continue;
+            for (const std::string& group : List(folder + "\\" + name)) {
+                ULONGLONG staged = 0;
+                List(folder + "\\" + name + "\\" + group, &staged);
+                if (staged > largest) largest = staged;
+            }
         }
         return largest;
     }
