@@ -142,26 +142,26 @@ def make_log(megabytes):
     return make
 
 
-def data_set(spec):
+def data_set(wanted):
     """The folder name and the maker of one SET argument."""
     fixed = {"web": make_web, "small": make_small, "big": make_big}
-    kind, *sizes = spec.split(":")
+    kind, *sizes = wanted.split(":")
     if kind in fixed and not sizes:
         return kind, fixed[kind]
     if kind == "site" and len(sizes) == 2:
         return "site-%d-%d" % tuple(map(int, sizes)), make_site(*map(int, sizes))
     if kind == "log" and len(sizes) == 1:
         return "log-%d" % int(sizes[0]), make_log(int(sizes[0]))
-    sys.exit("make_datasets: unknown set '%s'" % spec)
+    sys.exit("make_datasets: unknown set '%s'" % wanted)
 
 
 def main():
     scratch = sys.argv[1]
-    specs = sys.argv[2:] or ["web", "small", "big"]
+    sets = sys.argv[2:] or ["web", "small", "big"]
     rng = random.Random(SEED)
     pool = text_pool(rng, 8 << 20)
-    for spec in specs:
-        name, make = data_set(spec)
+    for wanted in sets:
+        name, make = data_set(wanted)
         root = os.path.join(scratch, "data", name)
         stamp = os.path.join(scratch, "data", name + ".done")
         if not os.path.exists(stamp):

@@ -163,26 +163,31 @@ TEST(Faults, DiskFillsWhileUnpacking)
     }
 }
 
-// The most bytes any file the process holds open in `folder` has, named or
-// not: how far a job has got, even with scratch files that have no name.
-long long BytesHeldIn(pid_t pid, const std::string& folder)
+// The files the process holds open below `folder`, named or not: how many,
+// and the most bytes one of them has. How far a job has got, even with
+// scratch files that have no name.
+struct Held {
+    int files = 0;
+    long long most = -1;
+};
+
+Held HeldIn(pid_t pid, const std::string& folder)
 {
     const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-    long long most = -1;
+    Held held;
     DIR* dir = opendir(fds.c_str());
-    if (!dir) return most;
+    if (!dir) return held;
     while (dirent* fd = readdir(dir)) {
         const std::string link = fds + "/" + fd->d_name;
         char target[4096];
         const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
-        if (length <= 0) continue;
-        target[length] = '\0';
+        if (length <= 0 || std::string(target, length).rfind(folder + "/", 0) != 0) continue;
+        ++held.files;
         struct stat st;
-        if (std::string(target).rfind(folder + "/", 0) == 0 && stat(link.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            most = std::max<long long>(most, st.st_size);
+        if (stat(link.c_str(), &st) == 0 && S_ISREG(st.st_mode)) held.most = std::max<long long>(held.most, st.st_size);
     }
     closedir(dir);
-    return most;
+    return held;
 }
 
 // Starts the tool and kills it once `reached` says so; false when the job
@@ -226,7 +231,7 @@ TEST(Faults, KilledMidPackLeavesNoScratchAndTheOldArchive)
         std::vector<std::string> namesMeanwhile;
         bool killed = KillWhen({"pack", t / "site", "-o", t / "arch/site.dat.gz"}, t / "tmp", t / "log.txt",
                                [&](pid_t pid) {
-                                   if (BytesHeldIn(pid, t / "arch") < mark) return false;
+                                   if (HeldIn(pid, t / "arch").most < mark) return false;
                                    namesMeanwhile = Names(t / "arch");
                                    return true;
                                });
@@ -263,22 +268,6 @@ Destination Look(const std::string& out)
     return d;
 }
 
-// Files the process holds open below `folder`, named or not.
-int HeldIn(pid_t pid, const std::string& folder)
-{
-    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-    int count = 0;
-    DIR* dir = opendir(fds.c_str());
-    if (!dir) return count;
-    while (dirent* fd = readdir(dir)) {
-        char target[4096];
-        const ssize_t length = readlink((fds + "/" + fd->d_name).c_str(), target, sizeof target - 1);
-        if (length > 0 && std::string(target, length).rfind(folder + "/", 0) == 0) ++count;
-    }
-    closedir(dir);
-    return count;
-}
-
 // Over an older copy, killed before the commit: the archive comes through a
 // pipe that holds back its last bytes, so the tool has staged every file
 // (more than it keeps open: the rest wait named in its staging folder) and
@@ -310,7 +299,7 @@ TEST(Faults, KilledBeforeTheCommitLeavesTheDestinationAsItWas)
         const Destination now = Look(t / "out");
         int named = 0;
         for (const std::string& folder : now.staging) named += static_cast<int>(Names(t / "out/" + folder).size());
-        staged = HeldIn(pid, t / "out") + named >= kFiles - 40 && named > 0;
+        staged = HeldIn(pid, t / "out").files + named >= kFiles - 40 && named > 0;
         if (!staged) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     kill(pid, SIGKILL);
